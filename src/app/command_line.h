@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+
+namespace tarvenna {
+
+struct CommandLine {
+    Settings settings;
+    std::optional<std::uint32_t> seed;  // none: seed from the clock
+    std::filesystem::path outputDirectory = ".";
+};
+
+struct ParseOutcome {
+    std::optional<CommandLine> commandLine; // set when generation should run
+    int exitCode = 0;                       // otherwise: exit with this status
+    std::string out;                        // text for standard output (--help, --version)
+    std::string err;                        // text for standard error
+};
+
+// Parses the tarvenna command's arguments (argv[0] excluded). Rejects the
+// setting combinations that the dialog can never produce.
+ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments);
+
+// Decimal 0..4294967295 only: no sign, no base prefix, no blanks.
+std::optional<std::uint32_t> ParseSeed(const std::string& text);
+
+} // namespace tarvenna

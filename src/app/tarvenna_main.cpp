@@ -1,0 +1,72 @@
+// The tarvenna command: generates one seed from command-line options.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "core/generate_seed.h"
+
+namespace {
+
+tarvenna::StopFlag g_stop{false};
+
+extern "C" void OnInterrupt(int)
+{
+    g_stop.store(true);
+}
+
+enum ExitStatus { kSuccess = 0, kOutputFailed = 1, kUsage = 2, kDoorMapIncomplete = 3, kInternalError = 4,
+                  kInterrupted = 130 };
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
+    std::fputs(parsed.out.c_str(), stdout);
+    std::fputs(parsed.err.c_str(), stderr);
+    if (!parsed.commandLine) return parsed.exitCode;
+
+    static_assert(tarvenna::StopFlag::is_always_lock_free);
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+
+    tarvenna::RunOptions options;
+    options.seed = parsed.commandLine->seed.value_or(tarvenna::SeedFromClock());
+    options.outputDirectory = parsed.commandLine->outputDirectory;
+    options.stop = &g_stop;
+
+    tarvenna::StatusLog statusLog;
+    statusLog.SetListener([](std::string_view text) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fflush(stdout);
+    });
+
+    tarvenna::GeneratorState state;
+    tarvenna::GenerateResult result;
+    try {
+        result = tarvenna::GenerateSeed(parsed.commandLine->settings, options, state, statusLog);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "\ntarvenna: %s\n", error.what());
+        return kInternalError;
+    }
+
+    if (result.stopped) {
+        std::fprintf(stderr, "\ntarvenna: interrupted; no file was written\n");
+        return kInterrupted;
+    }
+    std::fprintf(stderr, "seed: %u\n", options.seed);
+    if (result.outputFailed) {
+        std::fprintf(stderr, "tarvenna: could not write %s\n", result.outputError.c_str());
+        return kOutputFailed;
+    }
+    if (result.doorMapIncomplete) {
+        std::fprintf(stderr, "tarvenna: the door map of this seed is incomplete: some doors were left unjoined\n");
+        return kDoorMapIncomplete;
+    }
+    return kSuccess;
+}

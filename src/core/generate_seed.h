@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "core/generator_state.h"
+#include "core/settings.h"
+#include "core/status_log.h"
+
+namespace tarvenna {
+
+struct RunOptions {
+    std::uint32_t seed = 0;
+    std::filesystem::path outputDirectory = ".";
+    const StopFlag* stop = nullptr;
+};
+
+struct GenerateResult {
+    bool stopped = false;           // a stop request ended the run; no file was written
+    bool outputFailed = false;      // an output file could not be written
+    bool doorMapIncomplete = false; // the door stage reported a broken map
+    std::string outputError;        // first write failure, for the front ends
+};
+
+// The low 32 bits of the current calendar time in whole seconds.
+std::uint32_t SeedFromClock();
+
+// One run: seed, build the tables, run the selected stages in their fixed
+// order and write the output files, reporting progress in the status log.
+GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options, GeneratorState& state,
+                            StatusLog& statusLog);
+
+} // namespace tarvenna

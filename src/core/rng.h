@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+namespace tarvenna {
+
+// The classic C runtime generator (srand/rand), reimplemented so that a seed
+// gives the same files on every platform. Every random draw of every stage
+// goes through one instance of this class.
+class Rng {
+public:
+    static constexpr std::uint32_t kMultiplier = 214013u;
+    static constexpr std::uint32_t kIncrement = 2531011u;
+    static constexpr int kMax = 0x7FFF;
+
+    explicit Rng(std::uint32_t seed = 1) : state_(seed) {}
+
+    // srand
+    void Seed(std::uint32_t seed) { state_ = seed; }
+
+    // rand: 0 to 32767
+    int Next()
+    {
+        state_ = state_ * kMultiplier + kIncrement;
+        return static_cast<int>((state_ >> 16) & 0x7FFFu);
+    }
+
+    // rand() % n taken as an unsigned remainder; n must be above 0.
+    std::uint32_t Below(std::uint32_t n) { return static_cast<std::uint32_t>(Next()) % n; }
+
+    // Coin flip from the parity of rand().
+    bool Odd() { return (Next() & 1) != 0; }
+
+    std::uint32_t State() const { return state_; }
+
+private:
+    std::uint32_t state_;
+};
+
+} // namespace tarvenna

@@ -1,0 +1,223 @@
+#include "items/item_shuffle.h"
+
+#include <algorithm>
+#include <cassert>
+#include <string>
+
+#include "items/door_mode_placement.h"
+
+namespace tarvenna {
+namespace {
+
+constexpr std::array<int, 6> kAlwaysPinned = {90, 91, 114, 48, 123, 147};
+constexpr std::array<int, 37> kHardPinned = {4,   5,   7,   21,  27,  40,  49,  55,  64,  65,  68,  69, 72,
+                                             80,  84,  93,  95,  98,  108, 109, 110, 113, 119, 126, 132,
+                                             134, 138, 141, 144, 152, 155, 158, 160, 162, 170, 172, 173};
+
+// More failed attempts than this since the last progress mark earn a " .".
+constexpr int kProgressInterval = 10000;
+
+std::size_t Index(int value) { return static_cast<std::size_t>(value); }
+
+} // namespace
+
+std::vector<int> PinnedSlots(const Settings& settings)
+{
+    std::vector<int> slots(kAlwaysPinned.begin(), kAlwaysPinned.end());
+    const bool hard = settings.difficulty == Difficulty::Hard;
+    if (hard) slots.insert(slots.end(), kHardPinned.begin(), kHardPinned.end());
+    if (settings.character == Character::Chris) {
+        if (hard) slots.insert(slots.end(), {75, 76});
+    } else {
+        slots.insert(slots.end(), {26, 27});
+        if (!hard) slots.push_back(39);
+    }
+    return slots;
+}
+
+ItemRules::ItemRules(const ItemSlotTable& table)
+{
+    keyOfSlot_.fill(-1);
+    for (std::size_t slot = 0; slot < table.locationKeys.size() && slot < keyOfSlot_.size(); ++slot)
+        keyOfSlot_[slot] = table.locationKeys[slot];
+
+    for (const auto& [item, keys] : table.forbiddenLocations) {
+        if (item < 0 || item >= kMaxItem) continue;
+        for (int key : keys) {
+            assert(key >= 0 && key < kMaxKey);
+            forbidden_[Index(item)][Index(key / 64)] |= std::uint64_t{1} << (key % 64);
+        }
+    }
+
+    auto addList = [this](const std::vector<int>& list) {
+        List result{static_cast<std::uint16_t>(items_.size()), static_cast<std::uint16_t>(list.size())};
+        items_.insert(items_.end(), list.begin(), list.end());
+        return result;
+    };
+    for (const auto& [key, lists] : table.requirements) {
+        assert(key >= 0 && key < kMaxKey);
+        KeyRule& rule = rules_[Index(key)];
+        if (auto required = lists.find(0); required != lists.end()) rule.required = addList(required->second);
+        rule.firstAlternative = static_cast<std::uint16_t>(alternatives_.size());
+        for (int number = 1;; ++number) {
+            auto alternative = lists.find(number);
+            if (alternative == lists.end() || alternative->second.empty()) break;
+            alternatives_.push_back(addList(alternative->second));
+            ++rule.alternativeCount;
+        }
+    }
+}
+
+bool ItemRules::IsForbidden(int item, int key) const
+{
+    if (key < 0 || key >= kMaxKey || item < 0 || item >= kMaxItem) return false;
+    return (forbidden_[Index(item)][Index(key / 64)] >> (key % 64)) & 1u;
+}
+
+void PinSlot(int slot, SlotAssignment& assignment)
+{
+    auto found = std::find(assignment.begin(), assignment.end(), slot);
+    if (found == assignment.end()) return;
+    *found = assignment[Index(slot)];
+    assignment[Index(slot)] = slot;
+}
+
+void PinHardSlots(SlotAssignment& assignment)
+{
+    for (int slot : kHardPinned) PinSlot(slot, assignment);
+}
+
+void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment)
+{
+    std::array<int, kSlotCount> pool{};
+    for (int item = 0; item < kSlotCount; ++item) pool[Index(item)] = item;
+    for (std::uint32_t size = kSlotCount, slot = 0; size > 0; --size, ++slot) {
+        const std::uint32_t k = rng.Below(size);
+        assignment[slot] = pool[k];
+        std::copy(pool.begin() + k + 1, pool.begin() + size, pool.begin() + k);
+    }
+    for (int slot : pinnedSlots) PinSlot(slot, assignment);
+}
+
+PlacementValidator::PlacementValidator(const ItemRules& rules) : rules_(rules)
+{
+    checkStack_.reserve(4096);
+}
+
+int PlacementValidator::SlotOf(int item) const
+{
+    if (item < 0 || Index(item) >= slotOfItem_.size()) return kSlotCount;
+    return slotOfItem_[Index(item)];
+}
+
+void PlacementValidator::Push(int item)
+{
+    checkStack_.push_back(item);
+    ++stackCount_[Index(item)];
+}
+
+void PlacementValidator::PopLast()
+{
+    --stackCount_[Index(checkStack_.back())];
+    checkStack_.pop_back();
+}
+
+void PlacementValidator::ClearStack()
+{
+    for (int item : checkStack_) --stackCount_[Index(item)];
+    checkStack_.clear();
+}
+
+// One list fails at its first item that is in progress or unreachable.
+bool PlacementValidator::ListReachable(const int* items, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const int item = items[i];
+        if (stackCount_[Index(item)] != 0 || !IsReachable(item)) return false;
+    }
+    return true;
+}
+
+bool PlacementValidator::IsReachable(int item)
+{
+    const int key = rules_.KeyOfSlot(SlotOf(item));
+    Push(item);
+    if (key < 0 || key >= ItemRules::kMaxKey) {
+        PopLast();
+        return true;
+    }
+    const ItemRules::KeyRule& rule = rules_.Rule(key);
+    // A failure leaves this item (and whatever nested tests left) on the stack.
+    if (!ListReachable(rules_.Items(rule.required), rule.required.count)) return false;
+    if (rule.alternativeCount == 0) {
+        PopLast();
+        return true;
+    }
+    for (int i = 0; i < rule.alternativeCount; ++i) {
+        const ItemRules::List& alternative = rules_.Alternative(rule.firstAlternative + i);
+        if (ListReachable(rules_.Items(alternative), alternative.count)) {
+            PopLast();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
+{
+    slotOfItem_.fill(kSlotCount);
+    for (int slot = kSlotCount - 1; slot >= 0; --slot) {
+        const int item = assignment[Index(slot)];
+        if (item >= 0 && Index(item) < slotOfItem_.size()) slotOfItem_[Index(item)] = static_cast<std::int16_t>(slot);
+    }
+
+    for (int item = 0; item < kSlotCount; ++item) {
+        if (rules_.IsForbidden(item, rules_.KeyOfSlot(SlotOf(item)))) return false;
+    }
+    for (int item = 0; item < kSlotCount; ++item) {
+        if (!IsReachable(item)) {
+            ClearStack();
+            return false;
+        }
+    }
+    return true;
+}
+
+ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
+                               const StopFlag* stop)
+{
+    if (settings.randomizeDoors) {
+        statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
+        PlaceItemsForDoorMode(settings, state, rng);
+        statusLog.AppendStatus("done!\n");
+        return ItemStageResult::Done;
+    }
+
+    statusLog.AppendStatus("Randomizing Items. . .");
+    const ItemRules rules(state.itemSlotTable);
+    const std::vector<int> pinned = PinnedSlots(settings);
+    PlacementValidator validator(rules);
+    SlotAssignment assignment{};
+    std::uint64_t attempts = 0;
+    int progress = 0;
+    bool accepted = false;
+    while (!accepted) {
+        if (StopRequested(stop)) return ItemStageResult::Stopped;
+        if (progress > kProgressInterval) {
+            statusLog.AppendStatus(" .");
+            progress = 0;
+        }
+        ShuffleItems(pinned, rng, assignment);
+        accepted = validator.ValidatePlacement(assignment);
+        ++progress;
+        ++attempts;
+    }
+    state.itemAttempts = attempts;
+    state.slotAssignment.assign(assignment.begin(), assignment.end());
+    statusLog.AppendStatus("done after ");
+    statusLog.AppendStatus(std::to_string(attempts));
+    statusLog.AppendStatus(" attempts!\n");
+    return ItemStageResult::Done;
+}
+
+} // namespace tarvenna

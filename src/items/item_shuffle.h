@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/generator_state.h"
+#include "core/rng.h"
+#include "core/settings.h"
+#include "core/status_log.h"
+#include "items/item_slot_data.h"
+
+namespace tarvenna {
+
+using SlotAssignment = std::array<int, kSlotCount>;
+
+// The slots that every deal puts back to their own item, in pin order
+// (Jill's slot 27 appears twice on Hard).
+std::vector<int> PinnedSlots(const Settings& settings);
+
+// The item slot table in a form that one attempt can test without touching
+// the heap: flat requirement lists and one bit set of forbidden keys per item.
+class ItemRules {
+public:
+    static constexpr int kMaxKey = 128;
+    static constexpr int kMaxItem = kItemCount; // items 0..181
+
+    explicit ItemRules(const ItemSlotTable& table);
+
+    int KeyOfSlot(int slot) const { return keyOfSlot_[static_cast<std::size_t>(slot)]; }
+    bool IsForbidden(int item, int key) const;
+
+    struct List {
+        std::uint16_t offset = 0;
+        std::uint16_t count = 0;
+    };
+    struct KeyRule {
+        List required;
+        std::uint16_t firstAlternative = 0;
+        std::uint16_t alternativeCount = 0;
+    };
+    const KeyRule& Rule(int key) const { return rules_[static_cast<std::size_t>(key)]; }
+    const List& Alternative(int index) const { return alternatives_[static_cast<std::size_t>(index)]; }
+    const int* Items(const List& list) const { return items_.data() + list.offset; }
+
+private:
+    std::array<int, kSlotCount + 1> keyOfSlot_{};   // slot 180: an item that no slot holds
+    std::array<std::array<std::uint64_t, 2>, kMaxItem> forbidden_{};
+    std::array<KeyRule, kMaxKey> rules_{};
+    std::vector<List> alternatives_;
+    std::vector<int> items_;
+};
+
+// One deal: 180 draws, then the pins.
+void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment);
+
+// Puts item v back into slot v; the item that sat there moves to where v was.
+void PinSlot(int slot, SlotAssignment& assignment);
+
+// The pins used on Hard.
+void PinHardSlots(SlotAssignment& assignment);
+
+// Tests deals against the rules. Keeps the check stack between tests of one
+// pass, as the acceptance of a deal depends on its left-over entries.
+class PlacementValidator {
+public:
+    explicit PlacementValidator(const ItemRules& rules);
+
+    bool ValidatePlacement(const SlotAssignment& assignment);
+    bool IsReachable(int item);
+
+private:
+    int SlotOf(int item) const;
+    bool ListReachable(const int* items, int count);
+    void Push(int item);
+    void PopLast();
+    void ClearStack();
+
+    const ItemRules& rules_;
+    std::array<std::int16_t, kSlotCount + 2> slotOfItem_{};
+    std::vector<int> checkStack_;
+    std::array<std::uint16_t, ItemRules::kMaxItem> stackCount_{};
+};
+
+enum class ItemStageResult { Done, Stopped };
+
+// The item stage: the validated shuffle, or the door-mode placement when
+// doors are randomized. Reports its progress in the status log.
+ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
+                               const StopFlag* stop);
+
+} // namespace tarvenna

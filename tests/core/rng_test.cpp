@@ -1,0 +1,47 @@
+#include "core/rng.h"
+
+#include <gtest/gtest.h>
+
+namespace tarvenna {
+namespace {
+
+// First values of the classic C runtime generator, as any program linked
+// against it prints them.
+TEST(Rng, ReproducesTheClassicRuntimeSequence)
+{
+    Rng rng(1);
+    EXPECT_EQ(rng.Next(), 41);
+    EXPECT_EQ(rng.Next(), 18467);
+    EXPECT_EQ(rng.Next(), 6334);
+    EXPECT_EQ(rng.Next(), 26500);
+    EXPECT_EQ(rng.Next(), 19169);
+
+    rng.Seed(0);
+    EXPECT_EQ(rng.Next(), 38);
+    EXPECT_EQ(rng.Next(), 7719);
+    EXPECT_EQ(rng.Next(), 21238);
+}
+
+TEST(Rng, StateWrapsAt32BitsAndValuesStayIn15Bits)
+{
+    Rng rng(0xFFFFFFFFu);
+    // (2^32-1) * 214013 + 2531011 mod 2^32 = 2317000 -> value 35
+    EXPECT_EQ(rng.Next(), static_cast<int>(((0xFFFFFFFFu * 214013u + 2531011u) >> 16) & 0x7FFFu));
+    for (int i = 0; i < 100000; ++i) {
+        const int value = rng.Next();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, 32767);
+    }
+}
+
+TEST(Rng, SeedingRestartsTheSequence)
+{
+    Rng a(12345);
+    const int first = a.Next();
+    a.Next();
+    a.Seed(12345);
+    EXPECT_EQ(a.Next(), first);
+}
+
+} // namespace
+} // namespace tarvenna
