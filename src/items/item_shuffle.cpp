@@ -1,6 +1,7 @@
 #include "items/item_shuffle.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cassert>
 #include <string>
 
@@ -87,16 +88,49 @@ void PinHardSlots(SlotAssignment& assignment)
     for (int slot : kHardPinned) PinSlot(slot, assignment);
 }
 
+namespace {
+
+// rand() % n for the deal's divisors 1..180 without a division: with
+// x < 2^15 and n < 2^8 the reciprocal ceil(2^32 / n) gives the exact quotient.
+struct DealDivisors {
+    std::array<std::uint64_t, kSlotCount + 1> reciprocal{};
+    DealDivisors()
+    {
+        for (std::uint64_t n = 1; n <= kSlotCount; ++n) reciprocal[n] = ((std::uint64_t{1} << 32) + n - 1) / n;
+    }
+    std::uint32_t Remainder(std::uint32_t x, std::uint32_t n) const
+    {
+        const auto quotient = static_cast<std::uint32_t>((x * reciprocal[n]) >> 32);
+        return x - quotient * n;
+    }
+};
+const DealDivisors kDealDivisors;
+
+} // namespace
+
 void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment)
 {
-    std::array<int, kSlotCount> pool{};
-    for (int item = 0; item < kSlotCount; ++item) pool[Index(item)] = item;
+    alignas(64) std::array<std::uint8_t, kSlotCount + 64> pool{};
+    for (std::size_t item = 0; item < kSlotCount; ++item) pool[item] = static_cast<std::uint8_t>(item);
+    std::array<std::uint8_t, kSlotCount> slotOfItem{};
     for (std::uint32_t size = kSlotCount, slot = 0; size > 0; --size, ++slot) {
-        const std::uint32_t k = rng.Below(size);
-        assignment[slot] = pool[k];
-        std::copy(pool.begin() + k + 1, pool.begin() + size, pool.begin() + k);
+        const std::uint32_t k = kDealDivisors.Remainder(static_cast<std::uint32_t>(rng.Next()), size);
+        const int item = pool[k];
+        // Shift in fixed 16-byte steps; the padding absorbs the overrun.
+        for (std::uint32_t i = k; i < size; i += 16) std::memmove(&pool[i], &pool[i + 1], 16);
+        assignment[slot] = item;
+        slotOfItem[Index(item)] = static_cast<std::uint8_t>(slot);
     }
-    for (int slot : pinnedSlots) PinSlot(slot, assignment);
+    // The deal is a permutation, so the slot of each item is known without a search.
+    for (int slot : pinnedSlots) {
+        const std::size_t pinned = Index(slot);
+        const std::uint8_t from = slotOfItem[pinned];
+        const int displaced = assignment[pinned];
+        assignment[from] = displaced;
+        slotOfItem[Index(displaced)] = from;
+        assignment[pinned] = slot;
+        slotOfItem[pinned] = static_cast<std::uint8_t>(slot);
+    }
 }
 
 PlacementValidator::PlacementValidator(const ItemRules& rules) : rules_(rules)
