@@ -96,6 +96,9 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     }
     std::string outText = ".";
     app.add_option("--out", outText, "Folder for the output files (default: the current folder)")->type_name("DIR");
+    app.add_option("--threads", line.threads, "Threads for the item search (default: every core; the files do not depend on it)")
+        ->check(CLI::Range(1u, 1024u))
+        ->type_name("N");
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
                "Exit status: 0 success, 1 an output file could not be written, 2 bad options,\n"
                "3 the door map is incomplete, 130 interrupted.");

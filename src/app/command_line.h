@@ -14,6 +14,7 @@ struct CommandLine {
     Settings settings;
     std::optional<std::uint32_t> seed;  // none: seed from the clock
     std::filesystem::path outputDirectory = ".";
+    unsigned threads = 0;               // 0: every core
 };
 
 struct ParseOutcome {

@@ -1,9 +1,11 @@
 // The tarvenna command: generates one seed from command-line options.
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
@@ -39,6 +41,8 @@ int main(int argc, char** argv)
     options.seed = parsed.commandLine->seed.value_or(tarvenna::SeedFromClock());
     options.outputDirectory = parsed.commandLine->outputDirectory;
     options.stop = &g_stop;
+    options.threads = parsed.commandLine->threads != 0 ? parsed.commandLine->threads
+                                                       : std::max(1u, std::thread::hardware_concurrency());
 
     tarvenna::StatusLog statusLog;
     statusLog.SetListener([](std::string_view text) {

@@ -33,7 +33,7 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
     if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
     if (settings.randomizeItems) {
-        if (RandomizeItems(settings, state, rng, statusLog, options.stop) == ItemStageResult::Stopped) {
+        if (RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads) == ItemStageResult::Stopped) {
             result.stopped = true;
             return result;
         }

@@ -14,6 +14,7 @@ struct RunOptions {
     std::uint32_t seed = 0;
     std::filesystem::path outputDirectory = ".";
     const StopFlag* stop = nullptr;
+    unsigned threads = 1;  // for the item search; the files do not depend on it
 };
 
 struct GenerateResult {

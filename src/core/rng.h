@@ -33,6 +33,24 @@ public:
 
     std::uint32_t State() const { return state_; }
 
+    // The generator n draws later, in one step: x -> a^n x + c (a^(n-1) + ... + 1).
+    struct Jump {
+        std::uint32_t multiplier = 1;
+        std::uint32_t increment = 0;
+        std::uint32_t Apply(std::uint32_t state) const { return state * multiplier + increment; }
+    };
+    static constexpr Jump JumpOf(std::uint64_t draws)
+    {
+        Jump result;
+        Jump power{kMultiplier, kIncrement}; // one draw
+        for (; draws != 0; draws >>= 1) {
+            if (draws & 1u) result = {result.multiplier * power.multiplier, result.increment * power.multiplier + power.increment};
+            power = {power.multiplier * power.multiplier, power.increment * power.multiplier + power.increment};
+        }
+        return result;
+    }
+    void Advance(std::uint64_t draws) { state_ = JumpOf(draws).Apply(state_); }
+
 private:
     std::uint32_t state_;
 };

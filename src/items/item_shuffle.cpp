@@ -6,6 +6,7 @@
 #include <string>
 
 #include "items/door_mode_placement.h"
+#include "items/fast_item_search.h"
 
 namespace tarvenna {
 namespace {
@@ -218,7 +219,7 @@ bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
 }
 
 ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop)
+                               const StopFlag* stop, unsigned threads)
 {
     if (settings.randomizeDoors) {
         statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
@@ -228,28 +229,21 @@ ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, 
     }
 
     statusLog.AppendStatus("Randomizing Items. . .");
-    const ItemRules rules(state.itemSlotTable);
-    const std::vector<int> pinned = PinnedSlots(settings);
-    PlacementValidator validator(rules);
-    SlotAssignment assignment{};
-    std::uint64_t attempts = 0;
-    int progress = 0;
-    bool accepted = false;
-    while (!accepted) {
-        if (StopRequested(stop)) return ItemStageResult::Stopped;
-        if (progress > kProgressInterval) {
-            statusLog.AppendStatus(" .");
-            progress = 0;
-        }
-        ShuffleItems(pinned, rng, assignment);
-        accepted = validator.ValidatePlacement(assignment);
-        ++progress;
-        ++attempts;
-    }
-    state.itemAttempts = attempts;
-    state.slotAssignment.assign(assignment.begin(), assignment.end());
+    // One " ." for every 10001 deals rejected in a row from the first: the
+    // first before attempt 10002, each further one 10001 attempts later.
+    std::uint64_t marks = 0;
+    auto onRejected = [&](std::uint64_t rejected) {
+        for (; marks < rejected / (kProgressInterval + 1); ++marks) statusLog.AppendStatus(" .");
+    };
+    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
+    const ItemSearchResult result = search.Run(rng.State(), threads, stop, onRejected);
+    if (result.stopped) return ItemStageResult::Stopped;
+
+    rng.Seed(result.stateAfter);
+    state.itemAttempts = result.attempts;
+    state.slotAssignment = result.assignment;
     statusLog.AppendStatus("done after ");
-    statusLog.AppendStatus(std::to_string(attempts));
+    statusLog.AppendStatus(std::to_string(result.attempts));
     statusLog.AppendStatus(" attempts!\n");
     return ItemStageResult::Done;
 }

@@ -86,7 +86,8 @@ enum class ItemStageResult { Done, Stopped };
 
 // The item stage: the validated shuffle, or the door-mode placement when
 // doors are randomized. Reports its progress in the status log.
+// `threads` threads share the search; the result does not depend on it.
 ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop);
+                               const StopFlag* stop, unsigned threads = 1);
 
 } // namespace tarvenna

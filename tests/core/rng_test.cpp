@@ -45,3 +45,23 @@ TEST(Rng, SeedingRestartsTheSequence)
 
 } // namespace
 } // namespace tarvenna
+
+namespace tarvenna {
+namespace {
+
+TEST(Rng, JumpAheadEqualsDrawingOneByOne)
+{
+    for (std::uint64_t draws : {0ull, 1ull, 2ull, 179ull, 180ull, 181ull, 180ull * 12345ull, 1000003ull}) {
+        Rng stepped(987654321u);
+        for (std::uint64_t i = 0; i < draws; ++i) stepped.Next();
+        Rng jumped(987654321u);
+        jumped.Advance(draws);
+        EXPECT_EQ(jumped.State(), stepped.State()) << draws;
+    }
+    // Jumps compose: 180 draws twice is 360 draws.
+    const Rng::Jump deal = Rng::JumpOf(180);
+    EXPECT_EQ(deal.Apply(deal.Apply(5u)), Rng::JumpOf(360).Apply(5u));
+}
+
+} // namespace
+} // namespace tarvenna

@@ -1,0 +1,128 @@
+#include <benchmark/benchmark.h>
+
+
+#include "core/generator_state.h"
+#include "core/rng.h"
+#include "items/fast_item_search.h"
+#include "items/item_shuffle.h"
+#include "items/item_slot_table.h"
+#include "items/sequential_item_search.h"
+
+namespace tarvenna {
+namespace {
+
+struct Configuration {
+    Character character;
+    Difficulty difficulty;
+    bool locks;
+};
+
+GeneratorState Prepared(const Settings& settings, Rng& rng)
+{
+    GeneratorState state;
+    BuildItemSlotTable(settings, state, rng);
+    return state;
+}
+
+Settings SettingsOf(const Configuration& c)
+{
+    Settings settings;
+    settings.character = c.character;
+    settings.difficulty = c.difficulty;
+    settings.randomizeLocks = c.locks;
+    return settings;
+}
+
+// The plain definition: one deal and its validation per iteration.
+void BM_SequentialAttempt(benchmark::State& benchState, Configuration c)
+{
+    const Settings settings = SettingsOf(c);
+    Rng rng(1);
+    const GeneratorState state = Prepared(settings, rng);
+    const std::vector<int> pinned = PinnedSlots(settings);
+    std::vector<int> assignment;
+    std::vector<int> checkStack;
+    for (auto _ : benchState) {
+        plain::ShuffleItems(pinned, rng, assignment);
+        benchmark::DoNotOptimize(plain::ValidatePlacement(state.itemSlotTable, assignment, checkStack));
+        checkStack.clear();
+    }
+    benchState.counters["attempts/s"] =
+        benchmark::Counter(static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The compact scalar attempt: deal plus validation without a heap allocation.
+void BM_CompactAttempt(benchmark::State& benchState, Configuration c)
+{
+    const Settings settings = SettingsOf(c);
+    Rng rng(1);
+    const GeneratorState state = Prepared(settings, rng);
+    const ItemRules rules(state.itemSlotTable);
+    const std::vector<int> pinned = PinnedSlots(settings);
+    PlacementValidator validator(rules);
+    SlotAssignment assignment{};
+    for (auto _ : benchState) {
+        ShuffleItems(pinned, rng, assignment);
+        benchmark::DoNotOptimize(validator.ValidatePlacement(assignment));
+    }
+    benchState.counters["attempts/s"] =
+        benchmark::Counter(static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The fast search over a fixed number of deals per iteration, on `threads` threads.
+void BM_FastSearch(benchmark::State& benchState, Configuration c)
+{
+    const Settings settings = SettingsOf(c);
+    Rng rng(1);
+    const GeneratorState state = Prepared(settings, rng);
+    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
+    const auto threads = static_cast<unsigned>(benchState.range(0));
+    std::uint64_t deals = 0;
+    std::uint32_t start = rng.State();
+    for (auto _ : benchState) {
+        const ItemSearchResult result = search.Run(start, threads, nullptr, nullptr);
+        deals += result.attempts;
+        start = result.stateAfter;
+    }
+    benchState.counters["attempts/s"] = benchmark::Counter(static_cast<double>(deals), benchmark::Counter::kIsRate);
+    benchState.counters["attempts/s/thread"] =
+        benchmark::Counter(static_cast<double>(deals) / threads, benchmark::Counter::kIsRate);
+}
+
+// How many deals reach each stage of the fast search.
+void BM_Funnel(benchmark::State& benchState, Configuration c)
+{
+    const Settings settings = SettingsOf(c);
+    Rng rng(1);
+    const GeneratorState state = Prepared(settings, rng);
+    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
+    FastItemSearch::Funnel total;
+    std::uint32_t start = rng.State();
+    for (auto _ : benchState) {
+        const FastItemSearch::Funnel funnel = search.MeasureFunnel(start, 1u << 16);
+        total.deals += funnel.deals;
+        total.afterFirstPass += funnel.afterFirstPass;
+        total.afterSecondPass += funnel.afterSecondPass;
+        total.validated += funnel.validated;
+        start = Rng::JumpOf(180ull << 16).Apply(start);
+    }
+    const auto deals = static_cast<double>(total.deals);
+    benchState.counters["deals/s"] = benchmark::Counter(deals, benchmark::Counter::kIsRate);
+    benchState.counters["pass1"] = static_cast<double>(total.afterFirstPass) / deals;
+    benchState.counters["pass2"] = static_cast<double>(total.afterSecondPass) / deals;
+    benchState.counters["validated"] = static_cast<double>(total.validated) / deals;
+}
+
+#define TARVENNA_CONFIGURATIONS(BM, ...)                                                                     \
+    BENCHMARK_CAPTURE(BM, JillNormal, Configuration{Character::Jill, Difficulty::Normal, false}) __VA_ARGS__;   \
+    BENCHMARK_CAPTURE(BM, ChrisNormal, Configuration{Character::Chris, Difficulty::Normal, false}) __VA_ARGS__; \
+    BENCHMARK_CAPTURE(BM, JillLocks, Configuration{Character::Jill, Difficulty::Normal, true}) __VA_ARGS__;     \
+    BENCHMARK_CAPTURE(BM, ChrisLocks, Configuration{Character::Chris, Difficulty::Normal, true}) __VA_ARGS__
+
+TARVENNA_CONFIGURATIONS(BM_SequentialAttempt);
+TARVENNA_CONFIGURATIONS(BM_CompactAttempt);
+TARVENNA_CONFIGURATIONS(BM_Funnel, ->Unit(benchmark::kMillisecond));
+TARVENNA_CONFIGURATIONS(BM_FastSearch, ->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond));
+
+} // namespace
+} // namespace tarvenna
