@@ -1,0 +1,118 @@
+// Lock data: the lock kinds with their names and keys, the locks of the
+// unaltered game, and the data of the lock-mode requirement rules. Tables
+// only; lock_randomizer.cpp and lock_requirements.cpp use them.
+#include "doors/lock_data.h"
+
+namespace tarvenna {
+
+const std::array<LockKindRow, kLockKindCount> kLockKinds = {{
+    {"Armor Key", {48}, false},                                  // 0
+    {"Control Room Key", {139}, false},                          // 1
+    {"Spencer Key", {24, 61}, false},                            // 2
+    {"Gallery Key", {154}, false},                               // 3
+    {"Helmet Key", {150}, false},                                // 4
+    {"Old Key / Lockpick", {}, true},                            // 5
+    {"One-way Door", {}, false},                                 // 6
+    {"One-way Door", {}, false},                                 // 7, reversed 6
+    {"One-way Door / Lockpick / Old Key mix", {}, true},         // 8
+    {"One-way Door / Lockpick / Old Key mix", {}, true},         // 9, reversed 8
+    {"Power Area Key", {163}, false},                            // 10
+    {"Room 001 Key", {145}, false},                              // 11
+    {"Room 003 Key", {148}, false},                              // 12
+    {"Shield Key", {3}, false},                                  // 13
+    {"Sword Key", {100}, false},                                 // 14
+    {"Unlocked", {}, false},                                     // 15
+}};
+
+const std::vector<int> kJillOldKeyItems = {180};
+const std::vector<int> kChrisOldKeyItems = {9, 32, 37, 85, 94};
+
+const std::array<int, kLockCount> kVanillaLockKinds = {
+    5,  // 0: West Wing Inner Stairway - Small Storeroom
+    0,  // 1: West Wing Inner Stairway - Northern Corridor / Tea Room
+    14, // 2: West Wing Inner Stairway - Dining Room 2F
+    5,  // 3: West Wing Inner Stairway - Outside Balcony
+    6,  // 4: West Wing Inner Stairway - Mirror Corridor
+    4,  // 5: West Wing Inner Stairway - Trophy Room
+    6,  // 6: Tea Room - Northern Corridor
+    0,  // 7: Tea Room - Bar
+    14, // 8: Tea Room - Kitchen
+    15, // 9: Northern Corridor - Researcher's Bedroom
+    14, // 10: Main Hall - C Corridor
+    0,  // 11: Main Hall - Outside Patio
+    4,  // 12: Main Hall - Large Art Room
+    6,  // 13: Main Hall - Outside Balcony
+    14, // 14: Art Room - L Corridor
+    15, // 15: Winding Corridor - Dark Corridor
+    5,  // 16: Winding Corridor - Outside Boiler
+    0,  // 17: Dark Corridor - Large Gallery
+    2,  // 18: Dark Corridor - Courtyard Study
+    8,  // 19: Graveyard / Crypt - Large Gallery
+    6,  // 20: Dining Room 2F - Mirror Corridor
+    0,  // 21: C Corridor - Pillar Room
+    6,  // 22: C Corridor - East Wing Stairway
+    0,  // 23: C Corridor - Armor Room
+    0,  // 24: East Wing Stairway - Deer Room
+    5,  // 25: Deer Room - Fish Tank Room
+    6,  // 26: Elevator Corridor - Mirror Corridor
+    4,  // 27: Library - Death Passage
+    4,  // 28: Resting Room - Sliding Trap Room / Secret Passage
+    13, // 29: Attic Entry - Attic
+    6,  // 30: Concrete Passage 2 - Kitchen
+    11, // 31: Entry Corridor - Room 001
+    3,  // 32: Central Corridor - Gallery
+    15, // 33: Central Corridor - Room 002
+    12, // 34: Gallery - Room 003
+    1,  // 35: Aqua Ring Walkway - Control Room
+    10, // 36: O Room - Elevator Entry
+    10, // 37: O Room - Morgue
+};
+
+const std::array<int, 10> kFlipSetLocks = {1, 2, 3, 4, 6, 8, 10, 13, 19, 26};
+
+const std::array<SingleLockArea, 5> kSingleLockAreas = {{
+    {74, 12},
+    {75, 7},
+    {84, 27},
+    {85, 11},
+    {119, 14},
+}};
+
+const std::array<AreaBeyondLock, 3> kAreasBeyondWestLocks = {{
+    {77, 76, 7},
+    {78, 76, 5},
+    {83, 79, 9},
+}};
+
+const std::array<AreaBeyondLock, 2> kAreasBeyondEastLocks = {{
+    {96, 121, 23},
+    {94, 121, 21},
+}};
+
+// In build order: later rows copy earlier ones.
+const std::vector<GatedArea> kGatedAreas = {
+    {70, kOwnEntry, {15, 74}, {}, {}},
+    {71, kOwnEntry, {51}, {}, {}},
+    {72, kOwnEntry, {51, 16, 18, 77, 79}, {}, {}},
+    {73, kOwnEntry, {102, 34, 129, 66, 47}, {}, {}},
+    {80, 79, {2}, {}, {}},
+    {81, 79, {62}, {}, {}},
+    {82, 79, {28}, {}, {}},
+    {95, 94, {}, {}, {}},
+    {93, 92, {89}, {}, {}},
+    {101, 122, {}, {}, {{129, 34}, {102}}},
+    {102, 101, {92}, {}, {}},
+    {103, 102, {103, 104, 105}, {}, {}},
+    {104, 101, {107}, {}, {}},
+    {105, 104, {}, {28}, {}},
+    {106, 104, {}, {32}, {}},
+    {108, 106, {142, 82}, {34}, {}},
+    {109, 104, {}, {33, 35}, {}},
+    {110, 104, {59}, {}, {}},
+    {111, 110, {116}, {}, {}},
+    {112, 110, {122}, {}, {}},
+    {114, 73, {}, {37}, {}},
+    {115, 73, {}, {36}, {}},
+};
+
+} // namespace tarvenna

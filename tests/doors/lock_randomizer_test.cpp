@@ -1,0 +1,175 @@
+#include "doors/lock_randomizer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "doors/lock_data.h"
+#include "doors/lock_requirements.h"
+#include "items/item_slot_table.h"
+
+namespace tarvenna {
+namespace {
+
+std::vector<int> VanillaKinds() { return {kVanillaLockKinds.begin(), kVanillaLockKinds.end()}; }
+
+std::map<int, int> VanillaTable()
+{
+    std::map<int, int> table;
+    for (int lock = 0; lock < kLockCount; ++lock) table[lock] = kVanillaLockKinds[static_cast<std::size_t>(lock)];
+    return table;
+}
+
+bool InFlipSet(int lock)
+{
+    return std::find(kFlipSetLocks.begin(), kFlipSetLocks.end(), lock) != kFlipSetLocks.end();
+}
+
+Settings LockSettings(Character character, Difficulty difficulty = Difficulty::Normal)
+{
+    Settings settings;
+    settings.character = character;
+    settings.difficulty = difficulty;
+    settings.randomizeLocks = true;
+    return settings;
+}
+
+TEST(LockKindName, NamesEveryCodeAndCallsUnknownCodesUnlocked)
+{
+    EXPECT_EQ(LockKindName(12), "Room 003 Key");
+    EXPECT_EQ(LockKindName(15), "Unlocked");
+    EXPECT_EQ(LockKindName(-1), "Unlocked");
+    EXPECT_EQ(LockKindName(16), "Unlocked");
+    EXPECT_EQ(LockKindName(0), "Armor Key");
+    EXPECT_EQ(LockKindName(7), "One-way Door");
+    EXPECT_EQ(LockKindName(9), "One-way Door / Lockpick / Old Key mix");
+}
+
+TEST(LockKeyItems, AppendsOneValueForJillAndFiveOldKeysForChrisAtOldKeyKinds)
+{
+    for (int kind : {kOldKeyLock, kOneWayOldKeyMix, kOneWayOldKeyMixReversed}) {
+        std::vector<int> jill = {7};
+        KeyItemsForLockKind(kind, Character::Jill, jill);
+        EXPECT_EQ(jill, (std::vector<int>{7, 180})) << kind;
+        std::vector<int> chris = {7};
+        KeyItemsForLockKind(kind, Character::Chris, chris);
+        EXPECT_EQ(chris, (std::vector<int>{7, 9, 32, 37, 85, 94})) << kind;
+    }
+    std::vector<int> list;
+    for (int kind : {kOneWayDoor, kOneWayDoorReversed, kUnlocked}) KeyItemsForLockKind(kind, Character::Chris, list);
+    EXPECT_TRUE(list.empty());
+    KeyItemsForLockKind(2, Character::Chris, list);
+    EXPECT_EQ(list, (std::vector<int>{24, 61}));
+}
+
+TEST(LocksAreValid, UnalteredLocksFailThroughLock15AndThroughLock18)
+{
+    std::vector<int> kinds = VanillaKinds();
+    EXPECT_FALSE(LocksAreValid(Character::Jill, kinds));
+    EXPECT_FALSE(LocksAreValid(Character::Chris, kinds));
+
+    // Lock 15 unlocked while 10 and 28 stay keyed.
+    kinds[18] = kOneWayDoor;
+    EXPECT_FALSE(LocksAreValid(Character::Jill, kinds));
+
+    // Lock 28 unlocked clears that; lock 18 still needs a key.
+    kinds[28] = kUnlocked;
+    kinds[18] = 2;
+    EXPECT_FALSE(LocksAreValid(Character::Jill, kinds));
+    kinds[18] = kOneWayDoor;
+    EXPECT_TRUE(LocksAreValid(Character::Jill, kinds));
+    EXPECT_TRUE(LocksAreValid(Character::Chris, kinds));
+
+    // An old-key lock there holds Chris up but not Jill.
+    kinds[18] = kOldKeyLock;
+    EXPECT_TRUE(LocksAreValid(Character::Jill, kinds));
+    EXPECT_FALSE(LocksAreValid(Character::Chris, kinds));
+}
+
+TEST(LockShuffle, KeepsTheKindsAndReversesOneWayDoorsOnlyAtFlipSetLocks)
+{
+    const std::map<int, int> vanilla = VanillaTable();
+    std::vector<int> sortedVanilla = VanillaKinds();
+    std::sort(sortedVanilla.begin(), sortedVanilla.end());
+    int reversed = 0;
+
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        Rng rng(seed);
+        std::vector<int> kinds = {1, 2, 3};
+        ShuffleLocks(vanilla, rng, kinds);
+        ASSERT_EQ(kinds.size(), 38u);
+
+        int flips = 0;
+        std::vector<int> unreversed = kinds;
+        for (int lock = 0; lock < kLockCount; ++lock) {
+            int& kind = unreversed[static_cast<std::size_t>(lock)];
+            if (kind == kOneWayDoorReversed || kind == kOneWayOldKeyMixReversed) {
+                EXPECT_TRUE(InFlipSet(lock)) << "seed " << seed << " lock " << lock;
+                --kind;
+                ++reversed;
+            }
+            if (InFlipSet(lock) && kind >= kOneWayDoor && kind <= kOneWayOldKeyMixReversed) ++flips;
+        }
+        std::sort(unreversed.begin(), unreversed.end());
+        EXPECT_EQ(unreversed, sortedVanilla) << "seed " << seed;
+
+        // 38 draws for the deal and one per coin flip, no more.
+        Rng expected(seed);
+        for (int draw = 0; draw < 38 + flips; ++draw) expected.Next();
+        EXPECT_EQ(rng.State(), expected.State()) << "seed " << seed;
+    }
+    EXPECT_GT(reversed, 0);
+}
+
+TEST(LockRandomizer, LeavesAValidDealWithItsOwnRequirementTable)
+{
+    for (Character character : {Character::Jill, Character::Chris}) {
+        for (std::uint32_t seed = 1; seed <= 40; ++seed) {
+            const Settings settings = LockSettings(character);
+            GeneratorState state;
+            Rng rng(seed);
+            BuildItemSlotTable(settings, state, rng);
+
+            ASSERT_EQ(state.lockKinds.size(), 38u);
+            EXPECT_EQ(state.vanillaLockKinds, VanillaTable());
+            EXPECT_GE(state.lockDeals, 1u);
+            EXPECT_TRUE(LocksAreValid(character, state.lockKinds));
+            EXPECT_TRUE(state.lockKinds[30] == kOneWayDoor || state.lockKinds[30] == kUnlocked);
+            EXPECT_TRUE(PinnedItemsCanBeReached(settings, state.itemSlotTable));
+
+            // Nothing of a rejected deal's table may linger.
+            std::map<int, RequirementLists> fresh;
+            BuildLockRequirements(settings, state.lockKinds, fresh);
+            EXPECT_EQ(state.itemSlotTable.requirements, fresh) << "seed " << seed;
+        }
+    }
+}
+
+TEST(LockPinnedItems, RejectsAValidDealThatLocksTheDogCollarBehindItsOwnKey)
+{
+    for (Character character : {Character::Jill, Character::Chris}) {
+        const Settings settings = LockSettings(character);
+        GeneratorState state;
+        Rng rng(1);
+        BuildItemSlotTable(settings, state, rng);
+        ItemSlotTable& table = state.itemSlotTable;
+
+        std::vector<int> kinds = VanillaKinds();
+        kinds[28] = kUnlocked;
+        kinds[18] = kOneWayDoor;
+        BuildLockRequirements(settings, kinds, table.requirements);
+        EXPECT_TRUE(PinnedItemsCanBeReached(settings, table));
+
+        // Both ways into location 86 now need the Armor Key, item 48, which
+        // is pinned inside 86.
+        kinds[3] = 0;
+        kinds[13] = 0;
+        ASSERT_TRUE(LocksAreValid(character, kinds));
+        BuildLockRequirements(settings, kinds, table.requirements);
+        EXPECT_FALSE(PinnedItemsCanBeReached(settings, table));
+    }
+}
+
+} // namespace
+} // namespace tarvenna
