@@ -186,11 +186,14 @@ struct FastItemSearch::Prepared {
     std::vector<int> requiredItems;       // items named by some requirement list
     std::vector<int> slotKeys;            // distinct keys of slots 0..179
 
+    // Requirement lists as item bit sets; the alternatives of all keys in one array.
     struct KeyMasks {
         ItemBits required{};
-        std::vector<ItemBits> alternatives;
+        std::uint16_t firstAlternative = 0;
+        std::uint16_t alternativeCount = 0;
     };
     std::array<KeyMasks, ItemRules::kMaxKey> keyMasks{};
+    std::vector<ItemBits> alternatives;
 
     explicit Prepared(const ItemSlotTable& table) : rules(table) {}
 
@@ -199,9 +202,10 @@ struct FastItemSearch::Prepared {
         if (key < 0 || key >= ItemRules::kMaxKey) return true;
         const KeyMasks& masks = keyMasks[Index(key)];
         if (!Covers(reachable, masks.required)) return false;
-        if (masks.alternatives.empty()) return true;
-        return std::any_of(masks.alternatives.begin(), masks.alternatives.end(),
-                           [&](const ItemBits& alternative) { return Covers(reachable, alternative); });
+        if (masks.alternativeCount == 0) return true;
+        for (std::size_t a = masks.firstAlternative; a < masks.firstAlternative + masks.alternativeCount; ++a)
+            if (Covers(reachable, alternatives[a])) return true;
+        return false;
     }
 
     // With the second pass's landings of one lane: do the pins, the forbidden
@@ -229,18 +233,39 @@ struct FastItemSearch::Prepared {
         for (int item : forbiddenItems)
             if (rules.IsForbidden(item, rules.KeyOfSlot(slotOf[Index(item)]))) return false;
 
-        // The keys that can be opened at all, ignoring the check stack.
+        // The keys that can be opened at all, ignoring the check stack: the
+        // required items grouped by the key they lie behind, opened in rounds.
+        struct Group {
+            int key;
+            ItemBits items;
+        };
+        std::array<Group, kMaxTracked> groups;
+        std::array<std::uint8_t, ItemRules::kMaxKey + 1> groupOf; // key + 1 -> group + 1; 0: none yet
+        groupOf.fill(0);
+        std::size_t groupCount = 0;
+        for (int item : requiredItems) {
+            const int key = rules.KeyOfSlot(slotOf[Index(item)]);
+            std::uint8_t& g = groupOf[Index(std::clamp(key + 1, 0, ItemRules::kMaxKey))];
+            if (g == 0) {
+                groups[groupCount++] = Group{key, {}};
+                g = static_cast<std::uint8_t>(groupCount);
+            }
+            SetBit(groups[g - 1u].items, item);
+        }
         ItemBits reachable{};
         for (bool changed = true; changed;) {
             changed = false;
-            for (int item : requiredItems) {
-                if (TestBit(reachable, item)) continue;
-                if (KeyOpen(rules.KeyOfSlot(slotOf[Index(item)]), reachable)) {
-                    SetBit(reachable, item);
+            for (std::size_t g = 0; g < groupCount;) {
+                if (KeyOpen(groups[g].key, reachable)) {
+                    for (std::size_t w = 0; w < reachable.size(); ++w) reachable[w] |= groups[g].items[w];
+                    groups[g] = groups[--groupCount];
                     changed = true;
+                } else {
+                    ++g;
                 }
             }
         }
+        if (groupCount != 0) return false; // a required item lies behind a key that never opens
         return std::all_of(slotKeys.begin(), slotKeys.end(), [&](int key) { return KeyOpen(key, reachable); });
     }
 };
@@ -263,6 +288,8 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             SetBit(masks.required, items[i]);
             required[Index(items[i])] = true;
         }
+        masks.firstAlternative = static_cast<std::uint16_t>(p.alternatives.size());
+        masks.alternativeCount = static_cast<std::uint16_t>(rule.alternativeCount);
         for (int a = 0; a < rule.alternativeCount; ++a) {
             const ItemRules::List& list = rules.Alternative(rule.firstAlternative + a);
             ItemBits bits{};
@@ -270,7 +297,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
                 SetBit(bits, rules.Items(list)[i]);
                 required[Index(rules.Items(list)[i])] = true;
             }
-            masks.alternatives.push_back(bits);
+            p.alternatives.push_back(bits);
         }
     }
     for (int item = 0; item < kItemCount; ++item)
@@ -286,9 +313,10 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         if (key < 0 || key >= ItemRules::kMaxKey) return false;
         const Prepared::KeyMasks& masks = p.keyMasks[Index(key)];
         if (TestBit(masks.required, item)) return true;
-        return !masks.alternatives.empty() &&
-               std::all_of(masks.alternatives.begin(), masks.alternatives.end(),
-                           [&](const ItemBits& alternative) { return TestBit(alternative, item); });
+        if (masks.alternativeCount == 0) return false;
+        for (std::size_t a = masks.firstAlternative; a < masks.firstAlternative + masks.alternativeCount; ++a)
+            if (!TestBit(p.alternatives[a], item)) return false;
+        return true;
     };
     struct Candidate {
         int item = 0;
