@@ -12,9 +12,6 @@ namespace tarvenna {
 namespace {
 
 constexpr std::array<int, 6> kAlwaysPinned = {90, 91, 114, 48, 123, 147};
-constexpr std::array<int, 37> kHardPinned = {4,   5,   7,   21,  27,  40,  49,  55,  64,  65,  68,  69, 72,
-                                             80,  84,  93,  95,  98,  108, 109, 110, 113, 119, 126, 132,
-                                             134, 138, 141, 144, 152, 155, 158, 160, 162, 170, 172, 173};
 
 // More failed attempts than this since the last progress mark earn a " .".
 constexpr int kProgressInterval = 10000;
@@ -27,7 +24,7 @@ std::vector<int> PinnedSlots(const Settings& settings)
 {
     std::vector<int> slots(kAlwaysPinned.begin(), kAlwaysPinned.end());
     const bool hard = settings.difficulty == Difficulty::Hard;
-    if (hard) slots.insert(slots.end(), kHardPinned.begin(), kHardPinned.end());
+    if (hard) slots.insert(slots.end(), kHardEmptySlots.begin(), kHardEmptySlots.end());
     if (settings.character == Character::Chris) {
         if (hard) slots.insert(slots.end(), {75, 76});
     } else {
@@ -86,7 +83,7 @@ void PinSlot(int slot, SlotAssignment& assignment)
 
 void PinHardSlots(SlotAssignment& assignment)
 {
-    for (int slot : kHardPinned) PinSlot(slot, assignment);
+    for (int slot : kHardEmptySlots) PinSlot(slot, assignment);
 }
 
 namespace {

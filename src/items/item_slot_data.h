@@ -50,6 +50,12 @@ struct RequirementRow {
     std::vector<std::vector<int>> chris;
 };
 
+// Slots that hold nothing on Hard: every deal puts their own items back, and
+// the cheat sheet leaves them out.
+inline constexpr std::array<int, 37> kHardEmptySlots = {4,   5,   7,   21,  27,  40,  49,  55,  64,  65,  68,  69, 72,
+                                                        80,  84,  93,  95,  98,  108, 109, 110, 113, 119, 126, 132,
+                                                        134, 138, 141, 144, 152, 155, 158, 160, 162, 170, 172, 173};
+
 extern const std::array<ItemRow, kSlotCount> kItemRows;
 extern const std::array<NameVariant, 31> kNameVariants;
 extern const std::array<KeyVariant, 8> kKeyVariants;

@@ -5,6 +5,7 @@
 
 #include "core/version.h"
 #include "doors/lock_randomizer.h"
+#include "items/item_slot_data.h"
 #include "output/cheat_sheet_data.h"
 #include "output/door_index.h"
 #include "output/text_lines.h"
@@ -12,12 +13,6 @@
 namespace tarvenna {
 namespace {
 
-constexpr int kSlotCount = 180;
-
-// Slots that Hard games do not have.
-constexpr std::array<int, 37> kHardAbsentSlots = {4,   5,   7,   21,  27,  40,  49,  55,  64,  65,  68,  69, 72,
-                                                  80,  84,  93,  95,  98,  108, 109, 110, 113, 119, 126, 132,
-                                                  134, 138, 141, 144, 152, 155, 158, 160, 162, 170, 172, 173};
 // Jill's slots whose lines stand under another room than their slot number says.
 constexpr std::array<int, 6> kJillMovedSlots = {0, 37, 75, 76, 85, 94};
 
@@ -56,7 +51,7 @@ public:
                 if (heading.slot == slot && HeadingApplies(heading.condition, settings_))
                     AppendLine(out_, heading.heading);
             const bool omitted = (jill && Contains(kJillMovedSlots, slot)) ||
-                                 (hard && Contains(kHardAbsentSlots, slot)) ||
+                                 (hard && Contains(kHardEmptySlots, slot)) ||
                                  (!jill && hard && (slot == 75 || slot == 76)) || (jill && !hard && slot == 39);
             if (!omitted) WriteSlotLine(slot);
         }

@@ -4,10 +4,11 @@
 #include <string>
 
 #include "core/generator_state.h"
+#include "doors/door_data.h"
 
 namespace tarvenna {
 
-inline constexpr int kDoorCount = 264;
+inline constexpr int kDoorCount = kDoorIdCount;
 
 struct DoorEntry {
     const std::string* room = nullptr; // null: the door id is in no room
