@@ -28,7 +28,7 @@ Prepared Prepare(Character character, Difficulty difficulty, bool locks, std::ui
 
 // Optimised builds compare thousands of searches; the slower checked
 // builds (Debug, sanitizers) a sample of them.
-#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 constexpr int kScale = 1;
 #else
 constexpr int kScale = 20;
