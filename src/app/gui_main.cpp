@@ -1,0 +1,4 @@
+// The tarvenna-gui program: the settings dialog.
+#include "ui/tarvenna_app.h"
+
+wxIMPLEMENT_APP(CTarvennaApp);

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "core/settings.h"
+
+namespace tarvenna {
+
+// Ids of the dialog's controls. The toolkit uses them as window ids too.
+namespace control_id {
+inline constexpr int kJill = 1002;
+inline constexpr int kChris = 1003;
+inline constexpr int kItems = 1004;
+inline constexpr int kEnemies = 1005;
+inline constexpr int kDoors = 1006;
+inline constexpr int kNormal = 1007;
+inline constexpr int kHard = 1008;
+inline constexpr int kGenerate = 1009;
+inline constexpr int kHealingItems = 1010;
+inline constexpr int kAmmo = 1011;
+inline constexpr int kInkRibbons = 1012;
+inline constexpr int kDefenceItems = 1013;
+inline constexpr int kSwapWithSelfDefenseGun = 1014;
+inline constexpr int kFuelCapsuleArmed = 1015;
+inline constexpr int kTyrantOne = 1016;
+inline constexpr int kTyrantMany = 1017;
+inline constexpr int kTyrantNone = 1018;
+inline constexpr int kYawnOne = 1019;
+inline constexpr int kYawnMany = 1020;
+inline constexpr int kYawnNone = 1021;
+inline constexpr int kLisaOne = 1022;
+inline constexpr int kLisaMany = 1023;
+inline constexpr int kLisaNone = 1024;
+inline constexpr int kTyrantHelipad = 1025;
+inline constexpr int kTyrantLab = 1026;
+inline constexpr int kTyrantRandom = 1027;
+inline constexpr int kStatusLog = 1028;
+inline constexpr int kVersion = 1029;
+inline constexpr int kCompletionNotice = 1030;
+inline constexpr int kZombies = 1031;
+inline constexpr int kDogs = 1032;
+inline constexpr int kHunters = 1033;
+inline constexpr int kSpiders = 1034;
+inline constexpr int kSharks = 1035;
+inline constexpr int kBees = 1036;
+inline constexpr int kLocks = 1037;
+inline constexpr int kChimera = 1038;
+inline constexpr int kElderCrimsonHeads = 1039;
+// Our two additions: the seed and the folder the files go to.
+inline constexpr int kSeed = 1040;
+inline constexpr int kOutputFolder = 1041;
+} // namespace control_id
+
+// The dialog's inputs without any toolkit: which box is checked, which control
+// is enabled, and the rules that keep door and lock mode consistent. The
+// window only mirrors this state and forwards clicks to it.
+class FormModel {
+public:
+    // The state right after the dialog has opened.
+    FormModel();
+
+    bool IsChecked(int id) const;
+    bool IsEnabled(int id) const;
+
+    // A click by the user: a check box flips, a radio button becomes its
+    // group's choice, and "Enemies", "Doors" and "Locks" apply their rule.
+    // Returns false when the click does nothing (disabled, already chosen,
+    // or not a check box or radio button).
+    bool Click(int id);
+
+    Settings CollectSettings() const;
+
+    // Generate was pressed: every input goes dark and no rule fires again.
+    void DisableInputsForGood();
+    bool InputsDisabledForGood() const { return disabledForGood_; }
+
+    // Every input, in the order in which Generate disables them; the seed and
+    // output folder fields come last.
+    static std::span<const int> Inputs();
+    static bool IsCheckBox(int id);
+    static bool IsRadioButton(int id);
+
+private:
+    struct ControlState {
+        bool checked = false;
+        bool enabled = true;
+    };
+
+    ControlState* Find(int id);
+    const ControlState* Find(int id) const;
+    void SetChecked(int id, bool checked);
+    void SetEnabled(int id, bool enabled);
+    void Select(int id);
+    void ApplyRule(int clicked);
+
+    static constexpr int kFirstId = control_id::kJill;
+    static constexpr int kLastId = control_id::kOutputFolder;
+    ControlState controls_[kLastId - kFirstId + 1];
+    bool disabledForGood_ = false;
+};
+
+// What the Seed field asks for.
+struct SeedChoice {
+    enum class Kind { FromClock, Fixed, Invalid };
+    Kind kind = Kind::FromClock;
+    std::uint32_t seed = 0; // for Fixed
+};
+
+// Empty or blank: the current time. Otherwise a decimal 0..4294967295,
+// blanks around it allowed; anything else is invalid.
+SeedChoice ParseSeedField(std::string_view text);
+
+} // namespace tarvenna
