@@ -3,5 +3,5 @@ add_library(tarvenna_warnings INTERFACE)
 target_compile_options(tarvenna_warnings INTERFACE
   -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
   -Wnon-virtual-dtor -Wold-style-cast -Wcast-align -Woverloaded-virtual
-  -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
+  -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
   $<$<BOOL:${TARVENNA_WARNINGS_AS_ERRORS}>:-Werror>)

@@ -106,6 +106,7 @@ void FormModel::SetEnabled(int id, bool enabled)
 void FormModel::Select(int id)
 {
     const RadioGroup* group = GroupOf(id);
+    if (group == nullptr) return;
     for (int other = group->first; other <= group->last; ++other) SetChecked(other, other == id);
 }
 
