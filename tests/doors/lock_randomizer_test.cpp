@@ -6,13 +6,12 @@
 #include <map>
 
 #include "doors/lock_data.h"
+#include "doors/lock_test_support.h"
 #include "doors/lock_requirements.h"
 #include "items/item_slot_table.h"
 
 namespace tarvenna {
 namespace {
-
-std::vector<int> VanillaKinds() { return {kVanillaLockKinds.begin(), kVanillaLockKinds.end()}; }
 
 std::map<int, int> VanillaTable()
 {
@@ -24,15 +23,6 @@ std::map<int, int> VanillaTable()
 bool InFlipSet(int lock)
 {
     return std::find(kFlipSetLocks.begin(), kFlipSetLocks.end(), lock) != kFlipSetLocks.end();
-}
-
-Settings LockSettings(Character character, Difficulty difficulty = Difficulty::Normal)
-{
-    Settings settings;
-    settings.character = character;
-    settings.difficulty = difficulty;
-    settings.randomizeLocks = true;
-    return settings;
 }
 
 TEST(LockKindName, NamesEveryCodeAndCallsUnknownCodesUnlocked)

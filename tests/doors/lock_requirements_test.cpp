@@ -7,6 +7,7 @@
 
 #include "core/status_log.h"
 #include "doors/lock_data.h"
+#include "doors/lock_test_support.h"
 #include "doors/lock_randomizer.h"
 #include "items/item_shuffle.h"
 #include "items/item_slot_table.h"
@@ -15,17 +16,6 @@ namespace tarvenna {
 namespace {
 
 using Table = std::map<int, RequirementLists>;
-
-std::vector<int> VanillaKinds() { return {kVanillaLockKinds.begin(), kVanillaLockKinds.end()}; }
-
-Settings LockSettings(Character character, Difficulty difficulty = Difficulty::Normal)
-{
-    Settings settings;
-    settings.character = character;
-    settings.difficulty = difficulty;
-    settings.randomizeLocks = true;
-    return settings;
-}
 
 Table Build(const std::vector<int>& kinds, Character character = Character::Jill)
 {
