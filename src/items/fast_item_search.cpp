@@ -17,6 +17,8 @@ constexpr std::size_t kLanes = FastItemSearch::kLanes;
 constexpr int kBatchesPerChunk = 64;  // a thread claims 4096 deals at a time
 constexpr int kFirstPassItems = 8;    // more costs more than it saves
 constexpr int kMaxTracked = 128;
+constexpr std::size_t kTrackGroup = 8;  // items followed together; a multiple of it is tracked
+static_assert(kFirstPassItems % kTrackGroup == 0 && kMaxTracked % kTrackGroup == 0);
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
@@ -56,29 +58,12 @@ using U8x16 = std::uint8_t __attribute__((vector_size(16)));
 using U8x64 = std::uint8_t __attribute__((vector_size(64)));
 constexpr std::size_t kQuarters = kLanes / 16;
 
-inline bool AllSet(const U8x64& bytes)
-{
-    std::array<std::uint64_t, 8> words{};
-    std::memcpy(words.data(), &bytes, sizeof bytes);
-    std::uint64_t all = ~std::uint64_t{0};
-    for (std::uint64_t word : words) all &= word;
-    return all == ~std::uint64_t{0};
-}
-
-// Each followed item is known by its index in the shrinking pool: a draw
-// below it moves it down one; a draw equal to it puts it in this draw's slot
-// and parks it at 255, out of reach of every later draw.
-template <bool kRecord>
-__attribute__((always_inline)) inline std::uint64_t TrackLanes(const Tracking& tracking, const LaneStates& start,
-                                                               Landings* landings)
+// The pool index drawn for every lane at every draw: rand() % (180 - draw).
+__attribute__((always_inline)) inline void DrawIndices(const LaneStates& start,
+                                                       std::array<U8x64, kDrawsPerDeal>& drawn)
 {
     std::array<U32x16, kQuarters> state{};
     std::memcpy(state.data(), start.data(), sizeof state);
-    const auto count = static_cast<std::size_t>(tracking.count);
-    std::array<U8x64, kMaxTracked> position;
-    std::array<U8x64, kRecord ? kMaxTracked : 1> landedAt{};
-    for (std::size_t t = 0; t < count; ++t) position[t] = U8x64{} + tracking.item[t];
-    U8x64 dead{};
     for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
         const std::uint32_t n = kDrawsPerDeal - draw;
         const std::uint32_t multiplier = kDivisors.multiplier[n];
@@ -89,22 +74,51 @@ __attribute__((always_inline)) inline std::uint64_t TrackLanes(const Tracking& t
             const U32x16 x = (state[q] >> 16) & 0x7FFFu;
             parts[q] = __builtin_convertvector(x - ((x * multiplier) >> shift) * n, U8x16);
         }
-        U8x64 k;
-        std::memcpy(&k, parts.data(), sizeof k);
-        const auto& rejects = tracking.rejects[draw];
+        std::memcpy(&drawn[draw], parts.data(), sizeof(U8x64));
+    }
+}
+
+// Follows kGroup items (from `first` on) through every draw. Each is known
+// by its index in the shrinking pool: a draw below it moves it down one; a
+// draw equal to it puts it in this draw's slot and parks it at 255, out of
+// reach of every later draw. A fixed group size keeps the indices in
+// registers.
+template <std::size_t kGroup, bool kRecord>
+__attribute__((always_inline)) inline void FollowGroup(const std::array<U8x64, kDrawsPerDeal>& drawn,
+                                                       const Tracking& tracking, std::size_t first, U8x64& dead,
+                                                       Landings* landings)
+{
+    std::array<U8x64, kGroup> position;
+    std::array<U8x64, kRecord ? kGroup : 1> landedAt{};
+    for (std::size_t g = 0; g < kGroup; ++g) position[g] = U8x64{} + tracking.item[first + g];
+    for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
+        const U8x64 k = drawn[draw];
+        const std::uint8_t* rejects = tracking.rejects[draw].data() + first;
         const auto slot = static_cast<std::uint8_t>(draw);
-        for (std::size_t t = 0; t < count; ++t) {
-            const auto landed = reinterpret_cast<U8x64>(k == position[t]);
-            const auto below = reinterpret_cast<U8x64>(k < position[t]);
-            position[t] = (position[t] + below) | landed;
-            dead |= landed & rejects[t];
-            if constexpr (kRecord) landedAt[t] |= landed & slot;
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            const auto landed = reinterpret_cast<U8x64>(k == position[g]);
+            const auto below = reinterpret_cast<U8x64>(k < position[g]);
+            position[g] = (position[g] + below) | landed;
+            dead |= landed & rejects[g];
+            if constexpr (kRecord) landedAt[g] |= landed & slot;
         }
-        if ((draw & 7u) == 7u && AllSet(dead)) break;
     }
     if constexpr (kRecord) {
-        for (std::size_t t = 0; t < count; ++t) std::memcpy((*landings)[t].data(), &landedAt[t], kLanes);
+        for (std::size_t g = 0; g < kGroup; ++g) std::memcpy((*landings)[first + g].data(), &landedAt[g], kLanes);
     }
+}
+
+// Groups past the last followed item follow item 0 with nothing to reject:
+// harmless, and the tables are padded for it.
+template <bool kRecord>
+__attribute__((always_inline)) inline std::uint64_t TrackLanes(const Tracking& tracking, const LaneStates& start,
+                                                               Landings* landings)
+{
+    std::array<U8x64, kDrawsPerDeal> drawn;
+    DrawIndices(start, drawn);
+    U8x64 dead{};
+    for (std::size_t first = 0; first < static_cast<std::size_t>(tracking.count); first += kTrackGroup)
+        FollowGroup<kTrackGroup, kRecord>(drawn, tracking, first, dead, landings);
     std::uint64_t mask = 0;
     for (std::size_t lane = 0; lane < kLanes; ++lane)
         if (dead[lane] != 0) mask |= std::uint64_t{1} << lane;
