@@ -39,11 +39,10 @@ void BM_SequentialAttempt(benchmark::State& benchState, Configuration c)
     const Settings settings = SettingsOf(c);
     Rng rng(1);
     const GeneratorState state = Prepared(settings, rng);
-    const std::vector<int> pinned = PinnedSlots(settings);
     std::vector<int> assignment;
     std::vector<int> checkStack;
     for (auto _ : benchState) {
-        plain::ShuffleItems(pinned, rng, assignment);
+        plain::ShuffleItems(settings, rng, assignment);
         benchmark::DoNotOptimize(plain::ValidatePlacement(state.itemSlotTable, assignment, checkStack));
         checkStack.clear();
     }

@@ -73,19 +73,6 @@ bool ItemRules::IsForbidden(int item, int key) const
     return (forbidden_[Index(item)][Index(key / 64)] >> (key % 64)) & 1u;
 }
 
-void PinSlot(int slot, SlotAssignment& assignment)
-{
-    auto found = std::find(assignment.begin(), assignment.end(), slot);
-    if (found == assignment.end()) return;
-    *found = assignment[Index(slot)];
-    assignment[Index(slot)] = slot;
-}
-
-void PinHardSlots(SlotAssignment& assignment)
-{
-    for (int slot : kHardEmptySlots) PinSlot(slot, assignment);
-}
-
 namespace {
 
 // rand() % n for the deal's divisors 1..180 without a division: with

@@ -54,12 +54,6 @@ private:
 // One deal: 180 draws, then the pins.
 void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment);
 
-// Puts item v back into slot v; the item that sat there moves to where v was.
-void PinSlot(int slot, SlotAssignment& assignment);
-
-// The pins used on Hard.
-void PinHardSlots(SlotAssignment& assignment);
-
 // Tests deals against the rules. Keeps the check stack between tests of one
 // pass, as the acceptance of a deal depends on its left-over entries.
 class PlacementValidator {

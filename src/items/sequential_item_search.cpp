@@ -39,7 +39,12 @@ void PinSlot(int slot, std::vector<int>& assignment)
     assignment[v] = slot;
 }
 
-void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, std::vector<int>& assignment)
+void PinHardSlots(std::vector<int>& assignment)
+{
+    for (int slot : kHardEmptySlots) PinSlot(slot, assignment);
+}
+
+void ShuffleItems(const Settings& settings, Rng& rng, std::vector<int>& assignment)
 {
     std::vector<int> pool;
     for (int item = 0; item < kSlotCount; ++item) pool.push_back(item);
@@ -49,7 +54,19 @@ void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, std::vector<int
         assignment.push_back(pool[k]);
         pool.erase(pool.begin() + static_cast<std::ptrdiff_t>(k));
     }
-    for (int slot : pinnedSlots) PinSlot(slot, assignment);
+    for (int slot : {90, 91, 114, 48, 123, 147}) PinSlot(slot, assignment);
+    const bool hard = settings.difficulty == Difficulty::Hard;
+    if (hard) PinHardSlots(assignment);
+    if (settings.character == Character::Chris) {
+        if (hard) {
+            PinSlot(75, assignment);
+            PinSlot(76, assignment);
+        }
+    } else {
+        PinSlot(26, assignment);
+        PinSlot(27, assignment);
+        if (!hard) PinSlot(39, assignment);
+    }
 }
 
 bool IsReachable(const ItemSlotTable& table, const std::vector<int>& assignment, int item,
@@ -107,7 +124,7 @@ bool ValidatePlacement(const ItemSlotTable& table, const std::vector<int>& assig
 
 namespace tarvenna {
 
-ItemSearchResult SequentialItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+ItemSearchResult SequentialItemSearch(const ItemSlotTable& table, const Settings& settings,
                                       std::uint32_t startState, const StopFlag* stop,
                                       const RejectedDealsListener& onRejected)
 {
@@ -119,7 +136,7 @@ ItemSearchResult SequentialItemSearch(const ItemSlotTable& table, const std::vec
             result.stopped = true;
             return result;
         }
-        plain::ShuffleItems(pinnedSlots, rng, result.assignment);
+        plain::ShuffleItems(settings, rng, result.assignment);
         ++result.attempts;
         if (plain::ValidatePlacement(table, result.assignment, checkStack)) break;
         if (onRejected) onRejected(result.attempts);

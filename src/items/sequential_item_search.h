@@ -26,9 +26,11 @@ using RejectedDealsListener = std::function<void(std::uint64_t rejected)>;
 
 namespace plain {
 
-// One deal: draw the 180 items into the slots in order, then pin.
-void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, std::vector<int>& assignment);
+// One deal: draw the 180 items into the slots in order, then put the pinned
+// items back: six always, the Hard pins on Hard, then the character's own.
+void ShuffleItems(const Settings& settings, Rng& rng, std::vector<int>& assignment);
 void PinSlot(int slot, std::vector<int>& assignment);
+void PinHardSlots(std::vector<int>& assignment);
 
 // Forbidden pass, then reachability pass; the check stack keeps what failed
 // tests leave on it until a reachability pass rejects.
@@ -38,7 +40,7 @@ bool IsReachable(const ItemSlotTable& table, const std::vector<int>& assignment,
 
 } // namespace plain
 
-ItemSearchResult SequentialItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+ItemSearchResult SequentialItemSearch(const ItemSlotTable& table, const Settings& settings,
                                       std::uint32_t startState, const StopFlag* stop,
                                       const RejectedDealsListener& onRejected);
 

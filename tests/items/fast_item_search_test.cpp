@@ -59,7 +59,7 @@ void ExpectSameWholeSearches(Character character, Difficulty difficulty, int sea
     Rng starts(777);
     for (int i = 0; i < searches / kScale; ++i) {
         const std::uint32_t start = RandomStart(starts);
-        const ItemSearchResult plain = SequentialItemSearch(p.state.itemSlotTable, pinned, start, nullptr, nullptr);
+        const ItemSearchResult plain = SequentialItemSearch(p.state.itemSlotTable, p.settings, start, nullptr, nullptr);
         std::uint64_t lastReport = 0;
         bool growing = true;
         const ItemSearchResult quick =
@@ -93,7 +93,7 @@ void ExpectSameNearAcceptedDeals(Character character, Difficulty difficulty, boo
 
         StopFlag tooLong{false};
         const ItemSearchResult plain = SequentialItemSearch(
-            p.state.itemSlotTable, pinned, start, &tooLong,
+            p.state.itemSlotTable, p.settings, start, &tooLong,
             [&](std::uint64_t rejected) { tooLong = rejected > window; });
         ASSERT_FALSE(plain.stopped) << "the plain search finds no accepted deal where the fast one did, start " << start;
         ExpectSameResult(fast.Run(start, 1 + static_cast<unsigned>(i % 2), nullptr, nullptr), plain, start);

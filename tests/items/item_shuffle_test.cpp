@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "items/item_slot_table.h"
+#include "items/sequential_item_search.h"
 
 namespace tarvenna {
 namespace {
@@ -43,12 +44,35 @@ RunOutcome RunItemStage(Settings settings, std::uint32_t seed)
 
 TEST(ItemShuffle, PinningMovesTheDisplacedItemToWhereThePinnedItemWas)
 {
-    SlotAssignment assignment = Identity();
+    std::vector<int> assignment(180);
+    std::iota(assignment.begin(), assignment.end(), 0);
+    const std::vector<int> identity = assignment;
     std::swap(assignment[10], assignment[20]); // slot 10 holds 20, slot 20 holds 10
-    PinSlot(20, assignment);
-    EXPECT_EQ(assignment, Identity());
-    PinSlot(5, assignment); // already in place: nothing moves
-    EXPECT_EQ(assignment, Identity());
+    plain::PinSlot(20, assignment);
+    EXPECT_EQ(assignment, identity);
+    plain::PinSlot(5, assignment); // already in place: nothing moves
+    EXPECT_EQ(assignment, identity);
+}
+
+TEST(ItemShuffle, CompactDealEqualsThePlainDealWithItsPinOrder)
+{
+    for (Character character : {Character::Jill, Character::Chris}) {
+        for (Difficulty difficulty : {Difficulty::Normal, Difficulty::Hard}) {
+            Settings settings;
+            settings.character = character;
+            settings.difficulty = difficulty;
+            const std::vector<int> pinned = PinnedSlots(settings);
+            Rng compactRng(17);
+            Rng plainRng(17);
+            SlotAssignment compact{};
+            std::vector<int> plainDeal;
+            for (int deal = 0; deal < 300; ++deal) {
+                ShuffleItems(pinned, compactRng, compact);
+                plain::ShuffleItems(settings, plainRng, plainDeal);
+                ASSERT_EQ(std::vector<int>(compact.begin(), compact.end()), plainDeal);
+            }
+        }
+    }
 }
 
 TEST(ItemShuffle, PinnedSlotsDependOnCharacterAndDifficulty)
