@@ -1,8 +1,10 @@
 #include "ui/tarvenna_dlg.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <string_view>
+#include <thread>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -277,6 +279,7 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
     options.seed = seed.kind == SeedChoice::Kind::Fixed ? seed.seed : SeedFromClock();
     options.outputDirectory = std::filesystem::path(folder.fn_str().data());
     options.stop = &stop_;
+    options.threads = std::max(1u, std::thread::hardware_concurrency());
 
     settings_ = form_.CollectSettings();
     logText_->Clear();
