@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+#include "items/deal_divisors.h"
+
 namespace tarvenna {
 namespace {
 
@@ -23,23 +25,6 @@ constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
-// rand() % n for n = 1..180 as (x * m) >> s with 32-bit products: x < 2^15,
-// m <= 2^16, and the rounding error stays below 1/n, so it is exact.
-struct Divisors {
-    std::array<std::uint32_t, kSlotCount + 1> multiplier{};
-    std::array<std::uint32_t, kSlotCount + 1> shift{};
-    constexpr Divisors()
-    {
-        for (std::uint32_t n = 1; n <= kSlotCount; ++n) {
-            std::uint32_t bits = 0;
-            while ((1u << bits) < n) ++bits;
-            const bool powerOfTwo = (1u << bits) == n;
-            shift[n] = powerOfTwo ? 16 + bits : 15 + bits;
-            multiplier[n] = static_cast<std::uint32_t>(((std::uint64_t{1} << shift[n]) + n - 1) / n);
-        }
-    }
-};
-constexpr Divisors kDivisors{};
 
 // The items one pass follows, and where their landing rejects a deal.
 struct Tracking {
@@ -66,8 +51,8 @@ __attribute__((always_inline)) inline void DrawIndices(const LaneStates& start,
     std::memcpy(state.data(), start.data(), sizeof state);
     for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
         const std::uint32_t n = kDrawsPerDeal - draw;
-        const std::uint32_t multiplier = kDivisors.multiplier[n];
-        const std::uint32_t shift = kDivisors.shift[n];
+        const std::uint32_t multiplier = kDealDivisors.multiplier[n];
+        const std::uint32_t shift = kDealDivisors.shift[n];
         std::array<U8x16, kQuarters> parts{};
         for (std::size_t q = 0; q < kQuarters; ++q) {
             state[q] = state[q] * Rng::kMultiplier + Rng::kIncrement;

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <string>
 
+#include "items/deal_divisors.h"
 #include "items/door_mode_placement.h"
 #include "items/fast_item_search.h"
 
@@ -72,26 +73,6 @@ bool ItemRules::IsForbidden(int item, int key) const
     if (key < 0 || key >= kMaxKey || item < 0 || item >= kMaxItem) return false;
     return (forbidden_[Index(item)][Index(key / 64)] >> (key % 64)) & 1u;
 }
-
-namespace {
-
-// rand() % n for the deal's divisors 1..180 without a division: with
-// x < 2^15 and n < 2^8 the reciprocal ceil(2^32 / n) gives the exact quotient.
-struct DealDivisors {
-    std::array<std::uint64_t, kSlotCount + 1> reciprocal{};
-    DealDivisors()
-    {
-        for (std::uint64_t n = 1; n <= kSlotCount; ++n) reciprocal[n] = ((std::uint64_t{1} << 32) + n - 1) / n;
-    }
-    std::uint32_t Remainder(std::uint32_t x, std::uint32_t n) const
-    {
-        const auto quotient = static_cast<std::uint32_t>((x * reciprocal[n]) >> 32);
-        return x - quotient * n;
-    }
-};
-const DealDivisors kDealDivisors;
-
-} // namespace
 
 void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment)
 {
