@@ -1,5 +1,7 @@
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 
 #include "core/generator_state.h"
 #include "core/rng.h"
@@ -100,15 +102,19 @@ void BM_Funnel(benchmark::State& benchState, Configuration c)
     for (auto _ : benchState) {
         const FastItemSearch::Funnel funnel = search.MeasureFunnel(start, 1u << 16);
         total.deals += funnel.deals;
-        total.afterFirstPass += funnel.afterFirstPass;
-        total.afterSecondPass += funnel.afterSecondPass;
+        for (std::size_t pass = 0; pass < total.afterStagedPass.size(); ++pass)
+            total.afterStagedPass[pass] += funnel.afterStagedPass[pass];
+        total.batchDraws += funnel.batchDraws;
+        total.afterLandings += funnel.afterLandings;
         total.validated += funnel.validated;
         start = Rng::JumpOf(180ull << 16).Apply(start);
     }
     const auto deals = static_cast<double>(total.deals);
     benchState.counters["deals/s"] = benchmark::Counter(deals, benchmark::Counter::kIsRate);
-    benchState.counters["pass1"] = static_cast<double>(total.afterFirstPass) / deals;
-    benchState.counters["pass2"] = static_cast<double>(total.afterSecondPass) / deals;
+    for (std::size_t pass = 0; pass < total.afterStagedPass.size(); ++pass)
+        benchState.counters["pass" + std::to_string(pass + 1)] = static_cast<double>(total.afterStagedPass[pass]) / deals;
+    benchState.counters["laneDraws"] = static_cast<double>(total.batchDraws) * 64 / deals;
+    benchState.counters["landings"] = static_cast<double>(total.afterLandings) / deals;
     benchState.counters["validated"] = static_cast<double>(total.validated) / deals;
 }
 

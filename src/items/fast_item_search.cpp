@@ -9,286 +9,141 @@
 #include <mutex>
 #include <thread>
 
-#include "items/deal_divisors.h"
+#include "items/deal_lanes.h"
 
 namespace tarvenna {
 namespace {
 
+using lanes::kGroup;
+using lanes::kLanes;
 constexpr std::uint32_t kDrawsPerDeal = kSlotCount;
-constexpr std::size_t kLanes = FastItemSearch::kLanes;
-constexpr int kBatchesPerChunk = 64;  // a thread claims 4096 deals at a time
-constexpr int kFirstPassItems = 8;    // more costs more than it saves
-constexpr int kMaxTracked = 128;
-constexpr std::size_t kTrackGroup = 8;  // items followed together; a multiple of it is tracked
-static_assert(kFirstPassItems % kTrackGroup == 0 && kMaxTracked % kTrackGroup == 0);
+// A thread claims a chunk of deals at a time: small ones first, as most
+// searches end early, then large ones, as each chunk ends with part-filled
+// batches.
+constexpr std::uint64_t kSmallChunk = 4096;
+constexpr std::uint64_t kSmallChunks = 8;
+constexpr std::uint64_t kLargeChunk = 16384;
+std::uint64_t ChunkStart(std::uint64_t chunk)
+{
+    return chunk <= kSmallChunks ? chunk * kSmallChunk
+                                 : kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
+}
+constexpr std::size_t kStagedPasses = 2;
+constexpr double kSegmentCost = 8;    // the work of a segment's start and end, in draws
+constexpr double kSurvivorCost = 300; // the later work for a deal that survives a staged pass, in draws
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
-
-
-// The items one pass follows, and where their landing rejects a deal.
-struct Tracking {
-    int count = 0;
-    std::array<std::uint8_t, kMaxTracked> item{};
-    std::array<std::array<std::uint8_t, kMaxTracked>, kSlotCount> rejects{}; // [draw][tracked]: 0xFF rejects
-};
-
-using LaneStates = std::array<std::uint32_t, kLanes>;
-using Landings = std::array<std::array<std::uint8_t, kLanes>, kMaxTracked>; // [tracked][lane]: slot
-
-#if defined(__GNUC__)
-
-using U32x16 = std::uint32_t __attribute__((vector_size(64)));
-using U8x16 = std::uint8_t __attribute__((vector_size(16)));
-using U8x64 = std::uint8_t __attribute__((vector_size(64)));
-constexpr std::size_t kQuarters = kLanes / 16;
-
-// The pool index drawn for every lane at every draw: rand() % (180 - draw).
-__attribute__((always_inline)) inline void DrawIndices(const LaneStates& start,
-                                                       std::array<U8x64, kDrawsPerDeal>& drawn)
-{
-    std::array<U32x16, kQuarters> state{};
-    std::memcpy(state.data(), start.data(), sizeof state);
-    for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
-        const std::uint32_t n = kDrawsPerDeal - draw;
-        const std::uint32_t multiplier = kDealDivisors.multiplier[n];
-        const std::uint32_t shift = kDealDivisors.shift[n];
-        std::array<U8x16, kQuarters> parts{};
-        for (std::size_t q = 0; q < kQuarters; ++q) {
-            state[q] = state[q] * Rng::kMultiplier + Rng::kIncrement;
-            const U32x16 x = (state[q] >> 16) & 0x7FFFu;
-            parts[q] = __builtin_convertvector(x - ((x * multiplier) >> shift) * n, U8x16);
-        }
-        std::memcpy(&drawn[draw], parts.data(), sizeof(U8x64));
-    }
-}
-
-// Follows kGroup items (from `first` on) through every draw. Each is known
-// by its index in the shrinking pool: a draw below it moves it down one; a
-// draw equal to it puts it in this draw's slot and parks it at 255, out of
-// reach of every later draw. A fixed group size keeps the indices in
-// registers.
-template <std::size_t kGroup, bool kRecord>
-__attribute__((always_inline)) inline void FollowGroup(const std::array<U8x64, kDrawsPerDeal>& drawn,
-                                                       const Tracking& tracking, std::size_t first, U8x64& dead,
-                                                       Landings* landings)
-{
-    std::array<U8x64, kGroup> position;
-    std::array<U8x64, kRecord ? kGroup : 1> landedAt{};
-    for (std::size_t g = 0; g < kGroup; ++g) position[g] = U8x64{} + tracking.item[first + g];
-    for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
-        const U8x64 k = drawn[draw];
-        const std::uint8_t* rejects = tracking.rejects[draw].data() + first;
-        const auto slot = static_cast<std::uint8_t>(draw);
-        for (std::size_t g = 0; g < kGroup; ++g) {
-            const auto landed = reinterpret_cast<U8x64>(k == position[g]);
-            const auto below = reinterpret_cast<U8x64>(k < position[g]);
-            position[g] = (position[g] + below) | landed;
-            dead |= landed & rejects[g];
-            if constexpr (kRecord) landedAt[g] |= landed & slot;
-        }
-    }
-    if constexpr (kRecord) {
-        for (std::size_t g = 0; g < kGroup; ++g) std::memcpy((*landings)[first + g].data(), &landedAt[g], kLanes);
-    }
-}
-
-// Groups past the last followed item follow item 0 with nothing to reject:
-// harmless, and the tables are padded for it.
-template <bool kRecord>
-__attribute__((always_inline)) inline std::uint64_t TrackLanes(const Tracking& tracking, const LaneStates& start,
-                                                               Landings* landings)
-{
-    std::array<U8x64, kDrawsPerDeal> drawn;
-    DrawIndices(start, drawn);
-    U8x64 dead{};
-    for (std::size_t first = 0; first < static_cast<std::size_t>(tracking.count); first += kTrackGroup)
-        FollowGroup<kTrackGroup, kRecord>(drawn, tracking, first, dead, landings);
-    std::uint64_t mask = 0;
-    for (std::size_t lane = 0; lane < kLanes; ++lane)
-        if (dead[lane] != 0) mask |= std::uint64_t{1} << lane;
-    return mask;
-}
-
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#define TARVENNA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-#else
-#define TARVENNA_VECTOR_CLONES
-#endif
-
-TARVENNA_VECTOR_CLONES std::uint64_t DeadLanes(const Tracking& tracking, const LaneStates& start)
-{
-    return TrackLanes<false>(tracking, start, nullptr);
-}
-
-TARVENNA_VECTOR_CLONES std::uint64_t DeadLanesWithLandings(const Tracking& tracking, const LaneStates& start,
-                                                           Landings& landings)
-{
-    return TrackLanes<true>(tracking, start, &landings);
-}
-
-#else
-
-// Portable version of the same passes, one lane at a time.
-std::uint64_t DeadLanesWithLandings(const Tracking& tracking, const LaneStates& start, Landings& landings)
-{
-    std::uint64_t mask = 0;
-    const auto count = static_cast<std::size_t>(tracking.count);
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-        std::uint32_t state = start[lane];
-        std::array<std::uint32_t, kMaxTracked> position{};
-        for (std::size_t t = 0; t < count; ++t) position[t] = tracking.item[t];
-        for (std::uint32_t draw = 0; draw < kDrawsPerDeal; ++draw) {
-            state = state * Rng::kMultiplier + Rng::kIncrement;
-            const std::uint32_t k = ((state >> 16) & 0x7FFFu) % (kDrawsPerDeal - draw);
-            for (std::size_t t = 0; t < count; ++t) {
-                if (k == position[t]) {
-                    if (tracking.rejects[draw][t] != 0) mask |= std::uint64_t{1} << lane;
-                    landings[t][lane] = static_cast<std::uint8_t>(draw);
-                    position[t] = 255;
-                } else if (k < position[t]) {
-                    --position[t];
-                }
-            }
-        }
-    }
-    return mask;
-}
-
-std::uint64_t DeadLanes(const Tracking& tracking, const LaneStates& start)
-{
-    static thread_local Landings ignored;
-    return DeadLanesWithLandings(tracking, start, ignored);
-}
-
-#endif
 
 using ItemBits = std::array<std::uint64_t, 3>; // items 0..191
 
 void SetBit(ItemBits& bits, int item) { bits[Index(item / 64)] |= std::uint64_t{1} << (item % 64); }
 bool TestBit(const ItemBits& bits, int item) { return (bits[Index(item / 64)] >> (item % 64)) & 1u; }
-bool Covers(const ItemBits& have, const ItemBits& need)
-{
-    return (need[0] & ~have[0]) == 0 && (need[1] & ~have[1]) == 0 && (need[2] & ~have[2]) == 0;
-}
 
 } // namespace
 
 struct FastItemSearch::Prepared {
     ItemRules rules;
     std::vector<int> pinnedSlots;
-    Tracking firstPass;
-    Tracking secondPass;
-    bool secondPassComplete = false;      // it follows every item the checks below need
-    std::array<int, kItemCount> secondPassIndex{}; // item -> index in secondPass, -1 if not followed
-    std::vector<int> forbiddenItems;      // items with forbidden keys
-    std::vector<int> requiredItems;       // items named by some requirement list
-    std::vector<int> slotKeys;            // distinct keys of slots 0..179
+    const lanes::Kernels* kernels = nullptr;
+    std::vector<lanes::StagedPass> stagedPasses;
+    lanes::FullPass fullPass;
+    std::size_t followedCount = 0; // before the padding
+    bool fullPassComplete = false; // it follows every item the checks below need
 
-    // Requirement lists as item bit sets; the alternatives of all keys in one array.
-    struct KeyMasks {
-        ItemBits required{};
-        std::uint16_t firstAlternative = 0;
-        std::uint16_t alternativeCount = 0;
+    // The checks on the full pass's landings. Slots map to rules (rule 0:
+    // a key with nothing to open); the required items are numbered densely.
+    // Both stay below 64, so that a set of either is one word.
+    std::array<std::uint8_t, kSlotCount + 1> ruleOfSlot{};
+    std::size_t ruleCount = 1;
+    std::vector<lanes::ClauseBlock> clauses;          // a rule's required items and one alternative
+    std::uint64_t slotRules = 0;                      // every rule some slot has
+    std::uint64_t allRequired = 0;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> requiredFollowed; // followed index, dense bit
+    std::array<std::uint8_t, kSlotCount + 1> pinOfSlot{}; // slot -> index among the pinned slots; past them if none
+    std::vector<std::uint8_t> unplacedRequired;       // dense bits of required items past the slots
+    std::vector<std::uint8_t> pinnedFollowed;         // followed index of each pinned slot's own item
+    struct Forbidden {
+        std::uint8_t followed;
+        std::array<std::uint64_t, 3> slots; // where the item is forbidden
     };
-    std::array<KeyMasks, ItemRules::kMaxKey> keyMasks{};
-    std::vector<ItemBits> alternatives;
+    std::vector<Forbidden> forbidden;
 
     explicit Prepared(const ItemSlotTable& table) : rules(table) {}
 
-    bool KeyOpen(int key, const ItemBits& reachable) const
-    {
-        if (key < 0 || key >= ItemRules::kMaxKey) return true;
-        const KeyMasks& masks = keyMasks[Index(key)];
-        if (!Covers(reachable, masks.required)) return false;
-        if (masks.alternativeCount == 0) return true;
-        for (std::size_t a = masks.firstAlternative; a < masks.firstAlternative + masks.alternativeCount; ++a)
-            if (Covers(reachable, alternatives[a])) return true;
-        return false;
-    }
-
-    // With the second pass's landings of one lane: do the pins, the forbidden
+    // With the full pass's landings of one lane: do the pins, the forbidden
     // keys and the keys that can be opened at all let this deal through?
-    bool MayPass(const Landings& landings, std::size_t lane) const
+    bool MayPass(const lanes::Landings& landings, std::size_t lane) const
     {
-        std::array<std::int16_t, kSlotCount + 2> slotOf{};
-        std::array<std::int16_t, kSlotCount> itemIn{};
-        slotOf.fill(kSlotCount); // an item no slot holds
-        itemIn.fill(-1);         // an item nobody asks about
-        for (std::size_t t = 0; t < static_cast<std::size_t>(secondPass.count); ++t) {
-            const std::uint8_t slot = landings[t][lane];
-            slotOf[secondPass.item[t]] = slot;
-            itemIn[slot] = secondPass.item[t];
+        // Entry followedCount stands for an item nobody follows, and the
+        // last occupant for the slots no pin names: no branches.
+        std::array<std::uint8_t, lanes::kMaxFollowed + 1> slotOf;
+        std::array<std::uint8_t, kSlotCount + 1> occupant; // of each pinned slot: followed index
+        const auto nobody = static_cast<std::uint8_t>(followedCount);
+        std::fill_n(occupant.begin(), pinnedFollowed.size() + 1, nobody);
+        for (std::size_t t = 0; t < followedCount; ++t) {
+            slotOf[t] = landings[t][lane];
+            occupant[pinOfSlot[slotOf[t]]] = static_cast<std::uint8_t>(t);
         }
-        for (int pinned : pinnedSlots) {
-            const auto v = Index(pinned);
-            const std::int16_t from = slotOf[v];
-            const std::int16_t displaced = itemIn[v];
-            itemIn[Index(from)] = displaced;
-            if (displaced >= 0) slotOf[Index(displaced)] = from;
-            itemIn[v] = static_cast<std::int16_t>(pinned);
-            slotOf[v] = static_cast<std::int16_t>(pinned);
+        for (const int pinned : pinnedSlots) {
+            const auto slot = static_cast<std::uint8_t>(pinned);
+            const std::uint8_t pin = pinOfSlot[slot];
+            const std::uint8_t own = pinnedFollowed[pin];
+            const std::uint8_t from = slotOf[own];
+            const std::uint8_t displaced = occupant[pin];
+            slotOf[displaced] = from;
+            occupant[pinOfSlot[from]] = displaced;
+            slotOf[own] = slot;
+            occupant[pin] = own;
         }
-        for (int item : forbiddenItems)
-            if (rules.IsForbidden(item, rules.KeyOfSlot(slotOf[Index(item)]))) return false;
+        for (const Forbidden& f : forbidden) {
+            const std::uint8_t slot = slotOf[f.followed];
+            if ((f.slots[slot / 64u] >> (slot % 64u)) & 1u) return false;
+        }
 
-        // The keys that can be opened at all, ignoring the check stack: the
-        // required items grouped by the key they lie behind, opened in rounds.
-        struct Group {
-            int key;
-            ItemBits items;
-        };
-        std::array<Group, kMaxTracked> groups;
-        std::array<std::uint8_t, ItemRules::kMaxKey + 1> groupOf; // key + 1 -> group + 1; 0: none yet
-        groupOf.fill(0);
-        std::size_t groupCount = 0;
-        for (int item : requiredItems) {
-            const int key = rules.KeyOfSlot(slotOf[Index(item)]);
-            std::uint8_t& g = groupOf[Index(std::clamp(key + 1, 0, ItemRules::kMaxKey))];
-            if (g == 0) {
-                groups[groupCount++] = Group{key, {}};
-                g = static_cast<std::uint8_t>(groupCount);
-            }
-            SetBit(groups[g - 1u].items, item);
+        // The keys that can be opened at all, ignoring the check stack: open
+        // the rules whose clauses hold, reach what lies behind them, repeat.
+        std::array<std::uint64_t, 64> behind;
+        std::fill_n(behind.begin(), ruleCount, 0);
+        for (const auto& [t, bit] : requiredFollowed) behind[ruleOfSlot[slotOf[t]]] |= std::uint64_t{1} << bit;
+        for (std::uint8_t bit : unplacedRequired) behind[ruleOfSlot[kSlotCount]] |= std::uint64_t{1} << bit;
+        std::uint64_t open = 0;
+        std::uint64_t reached = 0;
+        for (std::uint64_t opened = 1; opened != 0; opened = lanes::OpenedRules(clauses, reached) & ~open) {
+            open |= opened;
+            for (; opened != 0; opened &= opened - 1) reached |= behind[static_cast<std::size_t>(std::countr_zero(opened))];
         }
-        ItemBits reachable{};
-        for (bool changed = true; changed;) {
-            changed = false;
-            for (std::size_t g = 0; g < groupCount;) {
-                if (KeyOpen(groups[g].key, reachable)) {
-                    for (std::size_t w = 0; w < reachable.size(); ++w) reachable[w] |= groups[g].items[w];
-                    groups[g] = groups[--groupCount];
-                    changed = true;
-                } else {
-                    ++g;
-                }
-            }
-        }
-        if (groupCount != 0) return false; // a required item lies behind a key that never opens
-        return std::all_of(slotKeys.begin(), slotKeys.end(), [&](int key) { return KeyOpen(key, reachable); });
+        // Every required item reached, and every slot's key opened.
+        return reached == allRequired && (slotRules & ~open) == 0;
     }
 };
 
-FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots)
+FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels)
 {
     auto prepared = std::make_unique<Prepared>(table);
     Prepared& p = *prepared;
     const ItemRules& rules = p.rules;
     p.pinnedSlots = pinnedSlots;
+    p.kernels = kernels == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels()
+                                                                       : &lanes::PortableKernels();
     std::array<bool, kSlotCount> pinned{};
     for (int slot : pinnedSlots) pinned[Index(slot)] = true;
 
+    // Requirement lists as item sets, to find the items each key needs.
+    struct KeyMasks {
+        ItemBits required{};
+        std::vector<ItemBits> alternatives;
+    };
+    std::vector<KeyMasks> keyMasks(ItemRules::kMaxKey);
     std::array<bool, kItemCount> required{};
     for (int key = 0; key < ItemRules::kMaxKey; ++key) {
         const ItemRules::KeyRule& rule = rules.Rule(key);
-        Prepared::KeyMasks& masks = p.keyMasks[Index(key)];
+        KeyMasks& masks = keyMasks[Index(key)];
         const int* items = rules.Items(rule.required);
         for (int i = 0; i < rule.required.count; ++i) {
             SetBit(masks.required, items[i]);
             required[Index(items[i])] = true;
         }
-        masks.firstAlternative = static_cast<std::uint16_t>(p.alternatives.size());
-        masks.alternativeCount = static_cast<std::uint16_t>(rule.alternativeCount);
         for (int a = 0; a < rule.alternativeCount; ++a) {
             const ItemRules::List& list = rules.Alternative(rule.firstAlternative + a);
             ItemBits bits{};
@@ -296,69 +151,273 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
                 SetBit(bits, rules.Items(list)[i]);
                 required[Index(rules.Items(list)[i])] = true;
             }
-            p.alternatives.push_back(bits);
+            masks.alternatives.push_back(bits);
         }
     }
-    for (int item = 0; item < kItemCount; ++item)
-        if (required[Index(item)]) p.requiredItems.push_back(item);
-    for (int slot = 0; slot < kSlotCount; ++slot)
-        if (std::find(p.slotKeys.begin(), p.slotKeys.end(), rules.KeyOfSlot(slot)) == p.slotKeys.end())
-            p.slotKeys.push_back(rules.KeyOfSlot(slot));
 
-    // Where an item that no pin moves certainly rejects its deal: a forbidden
-    // key, or a key that needs the item itself in its required list or in
-    // every alternative.
-    auto needsItself = [&](int key, int item) {
+    // What a key needs whatever alternative opens it: its required items and
+    // the items that every alternative names.
+    auto strictlyNeeds = [&](int key, int item) {
         if (key < 0 || key >= ItemRules::kMaxKey) return false;
-        const Prepared::KeyMasks& masks = p.keyMasks[Index(key)];
+        const KeyMasks& masks = keyMasks[Index(key)];
         if (TestBit(masks.required, item)) return true;
-        if (masks.alternativeCount == 0) return false;
-        for (std::size_t a = masks.firstAlternative; a < masks.firstAlternative + masks.alternativeCount; ++a)
-            if (!TestBit(p.alternatives[a], item)) return false;
-        return true;
+        if (masks.alternatives.empty()) return false;
+        return std::all_of(masks.alternatives.begin(), masks.alternatives.end(),
+                           [&](const ItemBits& alternative) { return TestBit(alternative, item); });
     };
+    // The slots that no pin touches whose key strictly needs each item: an
+    // item there waits for it. Two items that wait for each other are never
+    // reached, and neither is an item that waits for itself.
+    using SlotSet = std::array<bool, kSlotCount>;
+    std::vector<SlotSet> waitingSlots(kItemCount);
+    std::vector<int> waitingSlotCount(kItemCount);
+    for (int item = 0; item < kItemCount; ++item) {
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (pinned[Index(slot)] || !strictlyNeeds(rules.KeyOfSlot(slot), item)) continue;
+            waitingSlots[Index(item)][Index(slot)] = true;
+            ++waitingSlotCount[Index(item)];
+        }
+    }
+    // Items whose place every deal fixes: the pinned ones and those past the slots.
+    std::vector<std::pair<int, int>> fixedItems; // item, key it lies behind
+    for (int item = 0; item < kItemCount; ++item)
+        if (item >= kSlotCount || pinned[Index(item)]) fixedItems.emplace_back(item, rules.KeyOfSlot(std::min(item, kSlotCount)));
+
+    // Where an item that no pin moves certainly rejects its deal by itself:
+    // a forbidden key, a key that strictly needs the item itself, or one that
+    // strictly needs a fixed item whose own key strictly needs this one.
     struct Candidate {
         int item = 0;
         int rejectingSlots = 0;
-        std::array<std::uint8_t, kSlotCount> rejects{};
-        bool needed = false; // the second pass must follow it
+        SlotSet rejects{};
+        bool forbiddenSomewhere = false;
+        bool needed = false; // the full pass must follow it
     };
     std::vector<Candidate> candidates;
     for (int item = 0; item < kSlotCount; ++item) {
         Candidate candidate;
         candidate.item = item;
-        const bool forbiddenSomewhere = table.forbiddenLocations.count(item) != 0;
-        if (forbiddenSomewhere) p.forbiddenItems.push_back(item);
-        candidate.needed = pinned[Index(item)] || required[Index(item)] || forbiddenSomewhere;
+        candidate.forbiddenSomewhere = table.forbiddenLocations.count(item) != 0;
+        candidate.needed = pinned[Index(item)] || required[Index(item)] || candidate.forbiddenSomewhere;
         if (!pinned[Index(item)]) {
             for (int slot = 0; slot < kSlotCount; ++slot) {
                 if (pinned[Index(slot)]) continue;
-                const int key = rules.KeyOfSlot(slot);
-                if (rules.IsForbidden(item, key) || needsItself(key, item)) {
-                    candidate.rejects[Index(slot)] = 0xFF;
-                    ++candidate.rejectingSlots;
-                }
+                bool rejects = rules.IsForbidden(item, rules.KeyOfSlot(slot)) || waitingSlots[Index(item)][Index(slot)];
+                for (const auto& [fixed, key] : fixedItems)
+                    rejects = rejects || (waitingSlots[Index(fixed)][Index(slot)] && strictlyNeeds(key, item));
+                candidate.rejects[Index(slot)] = rejects;
+                candidate.rejectingSlots += rejects ? 1 : 0;
             }
         }
         if (candidate.needed || candidate.rejectingSlots > 0) candidates.push_back(candidate);
     }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate& a, const Candidate& b) { return a.rejectingSlots > b.rejectingSlots; });
-
-    auto add = [](Tracking& tracking, const Candidate& candidate) {
-        const auto t = static_cast<std::size_t>(tracking.count++);
-        tracking.item[t] = static_cast<std::uint8_t>(candidate.item);
-        for (std::size_t slot = 0; slot < kSlotCount; ++slot) tracking.rejects[slot][t] = candidate.rejects[slot];
+    auto canWaitFor = [&](const Candidate& a, const Candidate& b) {
+        return &a != &b && !pinned[Index(a.item)] && !pinned[Index(b.item)] &&
+               waitingSlotCount[Index(a.item)] > 0 && waitingSlotCount[Index(b.item)] > 0;
     };
-    for (const Candidate& candidate : candidates) {
-        if (candidate.rejectingSlots > 0 && p.firstPass.count < kFirstPassItems) add(p.firstPass, candidate);
-        if ((candidate.needed || candidate.rejectingSlots > 0) && p.secondPass.count < kMaxTracked)
-            add(p.secondPass, candidate);
+
+    // The staged passes, eight items each, picked greedily to make a pass
+    // cheap: the work of a deal is the draws it lives through, plus what
+    // comes after for the deals that survive. Each item lands in any slot as
+    // likely as in any other, so the share of deals alive after d draws
+    // follows from the slots before d where items reject alone or in pairs.
+    std::vector<std::array<int, kDrawsPerDeal + 1>> rejectingBefore(candidates.size());
+    std::vector<std::array<int, kDrawsPerDeal + 1>> waitingBefore(kItemCount);
+    for (std::size_t c = 0; c < candidates.size(); ++c)
+        for (std::uint32_t slot = 0; slot < kDrawsPerDeal; ++slot)
+            rejectingBefore[c][slot + 1] = rejectingBefore[c][slot] + (candidates[c].rejects[slot] ? 1 : 0);
+    for (std::size_t item = 0; item < kItemCount; ++item)
+        for (std::uint32_t slot = 0; slot < kDrawsPerDeal; ++slot)
+            waitingBefore[item][slot + 1] = waitingBefore[item][slot] + (waitingSlots[item][slot] ? 1 : 0);
+    auto passCost = [&](const std::vector<std::size_t>& members, const std::vector<bool>& rejectAlone) {
+        double cost = 0;
+        for (std::uint32_t draw = 0; draw <= kDrawsPerDeal; ++draw) {
+            double alive = 1;
+            for (std::size_t m = 0; m < members.size(); ++m) {
+                if (rejectAlone[m]) alive *= 1 - rejectingBefore[members[m]][draw] / double{kSlotCount};
+                for (std::size_t n = m + 1; n < members.size(); ++n) {
+                    const Candidate& a = candidates[members[m]];
+                    const Candidate& b = candidates[members[n]];
+                    if (!canWaitFor(a, b)) continue;
+                    alive *= 1 - waitingBefore[Index(b.item)][draw] * double(waitingBefore[Index(a.item)][draw]) /
+                                     (kSlotCount * kSlotCount);
+                }
+            }
+            cost += draw < kDrawsPerDeal ? alive : alive * kSurvivorCost;
+        }
+        return cost;
+    };
+    std::vector<bool> picked(candidates.size());
+    for (std::size_t passIndex = 0; passIndex < kStagedPasses; ++passIndex) {
+        std::vector<std::size_t> members;
+        std::vector<bool> rejectAlone; // an item from an earlier pass only counts in new pairs
+        double passWork = passCost(members, rejectAlone);
+        while (members.size() < kGroup) {
+            std::size_t best = candidates.size();
+            double bestCost = passWork;
+            for (std::size_t c = 0; c < candidates.size(); ++c) {
+                if (std::find(members.begin(), members.end(), c) != members.end()) continue;
+                members.push_back(c);
+                rejectAlone.push_back(!picked[c]);
+                const double withIt = passCost(members, rejectAlone);
+                members.pop_back();
+                rejectAlone.pop_back();
+                if (withIt < bestCost) {
+                    bestCost = withIt;
+                    best = c;
+                }
+            }
+            if (best == candidates.size()) break;
+            members.push_back(best);
+            rejectAlone.push_back(!picked[best]);
+            passWork = bestCost;
+        }
+        if (members.empty()) break;
+        const std::size_t size = members.size();
+        std::array<const Candidate*, kGroup> group{};
+        for (std::size_t g = 0; g < size; ++g) {
+            group[g] = &candidates[members[g]];
+            picked[members[g]] = true;
+        }
+
+        lanes::StagedPass pass;
+        for (std::size_t g = 0; g < size; ++g) pass.item[g] = static_cast<std::uint8_t>(group[g]->item);
+        for (std::size_t g = 0; g < size; ++g)
+            for (std::size_t h = g + 1; h < size; ++h)
+                if (canWaitFor(*group[g], *group[h]))
+                    pass.pairs.push_back({static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(h)});
+        // What item g landing in `slot` means; padding (past `size`) means nothing.
+        auto needsAt = [&](std::size_t g, std::uint32_t slot) {
+            if (g >= size) return std::uint8_t{0};
+            auto bits = static_cast<std::uint8_t>(group[g]->rejects[slot] ? 1u << g : 0u);
+            for (const auto& [a, b] : pass.pairs) {
+                const std::size_t other = a == g ? b : b == g ? a : kGroup;
+                if (other != kGroup && waitingSlots[Index(group[other]->item)][slot]) bits |= static_cast<std::uint8_t>(1u << other);
+            }
+            return bits;
+        };
+        // Where segments end: each costs its draws and a fixed amount for
+        // the deals that enter it, and fewer enter later ones. Every item
+        // lands in any slot as likely as in any other, so the share still
+        // alive after some draws follows from the slots that reject alone.
+        std::array<double, kDrawsPerDeal + 1> alive{};
+        std::array<int, kGroup> rejecting{};
+        for (std::uint32_t slot = 0; slot <= kDrawsPerDeal; ++slot) {
+            alive[slot] = 1;
+            for (std::size_t g = 0; g < kGroup; ++g) alive[slot] *= 1 - rejecting[g] / double{kSlotCount};
+            for (std::size_t g = 0; g < kGroup && slot < kDrawsPerDeal; ++g)
+                rejecting[g] += static_cast<int>((needsAt(g, slot) >> g) & 1u);
+        }
+        std::array<double, kDrawsPerDeal + 1> cost{};
+        std::array<std::uint32_t, kDrawsPerDeal + 1> segmentStart{};
+        for (std::uint32_t end = 1; end <= kDrawsPerDeal; ++end) {
+            cost[end] = -1;
+            for (std::uint32_t first = end > kLanes ? end - kLanes : 0; first < end; ++first) {
+                const double total = cost[first] + alive[first] * (end - first + kSegmentCost);
+                if (cost[end] < 0 || total < cost[end]) {
+                    cost[end] = total;
+                    segmentStart[end] = first;
+                }
+            }
+        }
+        for (std::uint32_t end = kDrawsPerDeal; end > 0; end = segmentStart[end]) {
+            lanes::Segment segment;
+            segment.first = segmentStart[end];
+            segment.end = end;
+            for (std::uint32_t s = segment.first; s < end; ++s)
+                for (std::size_t g = 0; g < kGroup; ++g) segment.needs[g][(s - end) % kLanes] = needsAt(g, s);
+            pass.segments.insert(pass.segments.begin(), segment);
+        }
+        p.stagedPasses.push_back(pass);
     }
-    p.secondPassComplete = std::none_of(candidates.begin(), candidates.end(), [&](const Candidate& c) {
-        return c.needed && std::find(p.secondPass.item.begin(), p.secondPass.item.begin() + p.secondPass.count,
-                                     static_cast<std::uint8_t>(c.item)) == p.secondPass.item.begin() + p.secondPass.count;
-    });
+
+    // The full pass: every candidate, padded to whole groups.
+    lanes::FullPass& full = p.fullPass;
+    for (const Candidate& candidate : candidates) {
+        if (full.count == lanes::kMaxFollowed) break;
+        const std::size_t t = full.count++;
+        full.item[t] = static_cast<std::uint8_t>(candidate.item);
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot) full.rejects[t][slot] = candidate.rejects[slot] ? 0xFF : 0;
+    }
+    p.fullPassComplete = full.count == candidates.size();
+    std::array<int, kItemCount> followedOf{};
+    followedOf.fill(-1);
+    for (std::size_t t = 0; t < full.count; ++t) followedOf[full.item[t]] = static_cast<int>(t);
+    p.followedCount = full.count;
+    while (full.count % kGroup != 0) full.count++; // follows item 0, rejects nothing
+
+    // The checks on its landings.
+    std::array<int, kItemCount> denseOf{};
+    denseOf.fill(-1);
+    int denseCount = 0;
+    for (int item = 0; item < kItemCount && p.fullPassComplete; ++item) {
+        if (!required[Index(item)]) continue;
+        if (denseCount == 64 || (item < kSlotCount && followedOf[Index(item)] < 0)) {
+            p.fullPassComplete = false;
+            break;
+        }
+        denseOf[Index(item)] = denseCount;
+        if (item < kSlotCount)
+            p.requiredFollowed.emplace_back(static_cast<std::uint8_t>(followedOf[Index(item)]),
+                                            static_cast<std::uint8_t>(denseCount));
+        else p.unplacedRequired.push_back(static_cast<std::uint8_t>(denseCount));
+        p.allRequired |= std::uint64_t{1} << denseCount;
+        ++denseCount;
+    }
+    auto dense = [&](const ItemRules::List& list) {
+        std::uint64_t bits = 0;
+        for (int i = 0; i < list.count; ++i)
+            if (denseOf[Index(rules.Items(list)[i])] >= 0) bits |= std::uint64_t{1} << denseOf[Index(rules.Items(list)[i])];
+        return bits;
+    };
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> clauses{{0, 1}}; // items, rules; rule 0 needs nothing
+    std::array<std::size_t, ItemRules::kMaxKey> ruleOfKey{};
+    for (int slot = 0; slot <= kSlotCount; ++slot) {
+        const int key = rules.KeyOfSlot(slot); // slot 180: where the items past the slots are
+        std::size_t rule = 0;
+        if (key >= 0 && key < ItemRules::kMaxKey) {
+            const ItemRules::KeyRule& keyRule = rules.Rule(key);
+            if (keyRule.required.count != 0 || keyRule.alternativeCount != 0) {
+                if (ruleOfKey[Index(key)] == 0 && p.ruleCount == 64) p.fullPassComplete = false;
+                if (ruleOfKey[Index(key)] == 0 && p.ruleCount < 64) {
+                    ruleOfKey[Index(key)] = p.ruleCount;
+                    const std::uint64_t ruleBit = std::uint64_t{1} << p.ruleCount++;
+                    const std::uint64_t requiredItems = dense(keyRule.required);
+                    if (keyRule.alternativeCount == 0) clauses.emplace_back(requiredItems, ruleBit);
+                    for (int a = 0; a < keyRule.alternativeCount; ++a)
+                        clauses.emplace_back(requiredItems | dense(rules.Alternative(keyRule.firstAlternative + a)), ruleBit);
+                }
+                rule = ruleOfKey[Index(key)];
+            }
+        }
+        p.ruleOfSlot[Index(slot)] = static_cast<std::uint8_t>(rule);
+        if (slot < kSlotCount) p.slotRules |= std::uint64_t{1} << rule;
+    }
+    for (std::size_t c = 0; c < clauses.size(); c += 8) {
+        lanes::ClauseBlock block; // padding: rule 0 again
+        for (std::size_t i = 0; i < 8 && c + i < clauses.size(); ++i) {
+            block.items[i] = clauses[c + i].first;
+            block.rules[i] = clauses[c + i].second;
+        }
+        p.clauses.push_back(block);
+    }
+    std::vector<int> distinctPins;
+    for (int slot : pinnedSlots)
+        if (std::find(distinctPins.begin(), distinctPins.end(), slot) == distinctPins.end()) distinctPins.push_back(slot);
+    p.pinOfSlot.fill(static_cast<std::uint8_t>(distinctPins.size()));
+    for (int slot : distinctPins) {
+        if (followedOf[Index(slot)] < 0) p.fullPassComplete = false;
+        p.pinOfSlot[Index(slot)] = static_cast<std::uint8_t>(p.pinnedFollowed.size());
+        p.pinnedFollowed.push_back(static_cast<std::uint8_t>(std::max(0, followedOf[Index(slot)])));
+    }
+    for (const Candidate& candidate : candidates) {
+        if (!candidate.forbiddenSomewhere) continue;
+        Prepared::Forbidden f{static_cast<std::uint8_t>(std::max(0, followedOf[Index(candidate.item)])), {}};
+        if (followedOf[Index(candidate.item)] < 0) p.fullPassComplete = false;
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            if (rules.IsForbidden(candidate.item, rules.KeyOfSlot(slot))) f.slots[Index(slot / 64)] |= std::uint64_t{1} << (slot % 64);
+        p.forbidden.push_back(f);
+    }
     prepared_ = std::move(prepared);
 }
 
@@ -366,75 +425,145 @@ FastItemSearch::~FastItemSearch() = default;
 
 namespace {
 
-// One thread's view of a stretch of deals; keeps the survivors of the first
-// pass until 64 of them fill a second pass.
+// One thread's view of a stretch of deals. Deals wait in one queue per
+// segment of each staged pass, then in one for the full pass; a queue runs
+// whenever it holds a whole batch, and the rest at the end of the stretch.
 class ChunkSearch {
 public:
     ChunkSearch(const FastItemSearch::Prepared& prepared, FastItemSearch::Funnel* funnel)
         : p_(prepared), validator_(prepared.rules), funnel_(funnel)
     {
+        for (std::size_t pass = 0; pass < p_.stagedPasses.size(); ++pass) {
+            firstQueueOfPass_.push_back(segmentOfQueue_.size());
+            for (const lanes::Segment& segment : p_.stagedPasses[pass].segments) {
+                segmentOfQueue_.push_back(&segment);
+                passOfQueue_.push_back(pass);
+            }
+        }
+        firstQueueOfPass_.push_back(segmentOfQueue_.size()); // the full pass
+        queues_.resize(segmentOfQueue_.size() + 1);
+        for (std::size_t lane = 0; lane < kLanes; ++lane) laneJump_[lane] = Rng::JumpOf(kDrawsPerDeal * lane);
     }
 
     // The index of the first accepted deal among `count` deals from `first`
-    // (whose start state is `state`), or kNone.
-    std::uint64_t Search(std::uint64_t first, std::uint32_t state, std::uint64_t count, std::uint64_t stopBelow)
+    // (whose start state is `state`), or kNone. Deals from `stopBelow` on
+    // need no verdict; with `everyDeal`, deals after an accepted one do.
+    std::uint64_t Search(std::uint64_t first, std::uint32_t state, std::uint64_t count, std::uint64_t stopBelow,
+                         bool everyDeal = false)
     {
-        static const Rng::Jump kLaneJump = Rng::JumpOf(kDrawsPerDeal);
-        queued_ = 0;
-        for (std::uint64_t batchFirst = first; batchFirst < first + count; batchFirst += kLanes) {
-            if (batchFirst >= stopBelow) break;
-            LaneStates states{};
-            for (std::size_t lane = 0; lane < kLanes; ++lane) {
-                states[lane] = state;
-                state = kLaneJump.Apply(state);
-            }
-            std::uint64_t alive = ~DeadLanes(p_.firstPass, states);
-            if (funnel_) funnel_->afterFirstPass += static_cast<std::uint64_t>(std::popcount(alive));
-            while (alive != 0) {
-                const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
-                alive &= alive - 1;
-                queueIndex_[queued_] = batchFirst + lane;
-                queueState_[queued_] = states[lane];
-                if (++queued_ == kLanes) {
-                    if (const std::uint64_t found = Flush(); found != kNone) return found;
-                }
-            }
+        static const Rng::Jump kBatchJump = Rng::JumpOf(std::uint64_t{kDrawsPerDeal} * kLanes);
+        first_ = first;
+        found_ = kNone;
+        for (std::uint64_t batch = 0; batch < count; batch += kLanes) {
+            if (first + batch >= stopBelow || (!everyDeal && first + batch > found_)) break;
+            Feed(state, static_cast<std::uint32_t>(batch), std::min<std::uint64_t>(kLanes, count - batch));
+            state = kBatchJump.Apply(state);
+            Drain(false);
         }
-        return Flush();
+        Drain(true);
+        return found_;
     }
 
 private:
-    std::uint64_t Flush()
+    void Feed(std::uint32_t state, std::uint32_t batch, std::uint64_t lanesUsed)
     {
-        if (queued_ == 0) return kNone;
-        const std::size_t used = queued_;
-        queued_ = 0;
-        std::uint64_t alive = used == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << used) - 1;
-        if (p_.secondPassComplete) {
-            for (std::size_t lane = used; lane < kLanes; ++lane) queueState_[lane] = queueState_[0];
-            alive &= ~DeadLanesWithLandings(p_.secondPass, queueState_, landings_);
+        lanes::LaneQueue& queue = queues_.front();
+        const std::size_t at = queue.count;
+        const bool staged = !p_.stagedPasses.empty();
+        for (std::size_t lane = 0; lane < lanesUsed; ++lane) {
+            const std::uint32_t start = laneJump_[lane].Apply(state);
+            queue.state[at + lane] = start;
+            queue.dealStart[at + lane] = start;
+            queue.deal[at + lane] = batch + static_cast<std::uint32_t>(lane);
         }
-        if (funnel_) funnel_->afterSecondPass += static_cast<std::uint64_t>(std::popcount(alive));
-        while (alive != 0) {
+        if (staged) {
+            for (std::size_t g = 0; g < kGroup; ++g) {
+                std::memset(queue.position[g].data() + at, p_.stagedPasses.front().item[g], kLanes);
+                std::memset(queue.needs[g].data() + at, 0, kLanes);
+            }
+        }
+        queue.count += lanesUsed;
+        if (funnel_) funnel_->deals += lanesUsed;
+    }
+
+    void Drain(bool flush)
+    {
+        for (std::size_t q = 0; q < queues_.size(); ++q)
+            while (queues_[q].count >= kLanes || (flush && queues_[q].count > 0)) Run(q);
+    }
+
+    // Runs the batch at the front of a queue, once the next has room for it.
+    void Run(std::size_t q)
+    {
+        if (q + 1 == queues_.size()) return RunFullPass();
+        while (queues_[q + 1].count >= kLanes) Run(q + 1);
+        RunSegment(q);
+    }
+
+    // The batch a queue runs next: its last 64 deals, or all it has.
+    static std::size_t BatchStart(const lanes::LaneQueue& queue) { return queue.count - std::min(queue.count, kLanes); }
+    static std::uint64_t LiveLanes(const lanes::LaneQueue& queue)
+    {
+        return queue.count >= kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << queue.count) - 1;
+    }
+
+    void RunSegment(std::size_t q)
+    {
+        lanes::LaneQueue& queue = queues_[q];
+        lanes::LaneQueue& next = queues_[q + 1];
+        const std::size_t pass = passOfQueue_[q];
+        const bool lastOfPass = q + 1 == firstQueueOfPass_[pass + 1];
+        const std::array<std::uint8_t, kGroup>* restart = nullptr;
+        if (lastOfPass && pass + 1 < p_.stagedPasses.size()) restart = &p_.stagedPasses[pass + 1].item;
+        else if (lastOfPass) restart = &p_.stagedPasses[pass].item; // the full pass ignores them
+        const std::size_t before = next.count;
+        const std::size_t from = BatchStart(queue);
+        p_.kernels->runSegment(p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next,
+                               restart);
+        if (funnel_) funnel_->batchDraws += segmentOfQueue_[q]->end - segmentOfQueue_[q]->first;
+        if (funnel_ && lastOfPass) {
+            for (std::size_t later = pass; later < funnel_->afterStagedPass.size(); ++later)
+                if (later == pass || pass + 1 == p_.stagedPasses.size()) funnel_->afterStagedPass[later] += next.count - before;
+        }
+        queue.count = from;
+    }
+
+    void RunFullPass()
+    {
+        lanes::LaneQueue& queue = queues_.back();
+        const std::size_t from = BatchStart(queue);
+        const std::size_t used = queue.count - from;
+        if (funnel_ && p_.stagedPasses.empty()) {
+            for (std::uint64_t& after : funnel_->afterStagedPass) after += used;
+        }
+        std::uint64_t alive = LiveLanes(queue);
+        const std::uint32_t* dealStart = queue.dealStart.data() + from;
+        for (std::size_t lane = used; lane < kLanes; ++lane) queue.dealStart[from + lane] = dealStart[0];
+        alive &= ~p_.kernels->landAll(p_.fullPass, dealStart, landings_);
+        if (funnel_) funnel_->afterLandings += static_cast<std::uint64_t>(std::popcount(alive));
+        for (; alive != 0; alive &= alive - 1) {
             const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
-            alive &= alive - 1;
-            if (p_.secondPassComplete && !p_.MayPass(landings_, lane)) continue;
+            if (p_.fullPassComplete && !p_.MayPass(landings_, lane)) continue;
             if (funnel_) ++funnel_->validated;
-            Rng rng(queueState_[lane]);
+            Rng rng(dealStart[lane]);
             ShuffleItems(p_.pinnedSlots, rng, assignment_);
-            if (validator_.ValidatePlacement(assignment_)) return queueIndex_[lane];
+            if (validator_.ValidatePlacement(assignment_)) found_ = std::min(found_, first_ + queue.deal[from + lane]);
         }
-        return kNone;
+        queue.count = from;
     }
 
     const FastItemSearch::Prepared& p_;
     PlacementValidator validator_;
     FastItemSearch::Funnel* funnel_;
+    std::vector<lanes::LaneQueue> queues_;             // per segment of the staged passes, then the full pass
+    std::vector<const lanes::Segment*> segmentOfQueue_;
+    std::vector<std::size_t> passOfQueue_;
+    std::vector<std::size_t> firstQueueOfPass_;
+    std::array<Rng::Jump, kLanes> laneJump_{};
+    lanes::Landings landings_{};
     SlotAssignment assignment_{};
-    std::size_t queued_ = 0;
-    std::array<std::uint64_t, kLanes> queueIndex_{};
-    LaneStates queueState_{};
-    Landings landings_{};
+    std::uint64_t first_ = 0;
+    std::uint64_t found_ = kNone;
 };
 
 } // namespace
@@ -442,24 +571,14 @@ private:
 FastItemSearch::Funnel FastItemSearch::MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const
 {
     Funnel funnel;
-    funnel.deals = deals;
     ChunkSearch search(*prepared_, &funnel);
-    // Keep going after an accepted deal: the funnel counts every deal.
-    std::uint64_t first = 0;
-    std::uint32_t state = startState;
-    while (first < deals) {
-        const std::uint64_t found = search.Search(first, state, deals - first, kNone);
-        if (found == kNone) break;
-        first = found + 1;
-        state = Rng::JumpOf(std::uint64_t{kDrawsPerDeal} * first).Apply(startState);
-    }
+    search.Search(0, startState, deals, kNone, true);
     return funnel;
 }
 
 ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                                      const RejectedDealsListener& onRejected) const
 {
-    const std::uint64_t chunkDeals = std::uint64_t{kLanes} * kBatchesPerChunk;
     std::atomic<std::uint64_t> nextChunk{0};
     std::atomic<std::uint64_t> best{kNone};
     std::atomic<bool> stopped{false};
@@ -473,10 +592,10 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         ChunkSearch search(*prepared_, nullptr);
         for (;;) {
             const std::uint64_t chunk = nextChunk.fetch_add(1);
-            const std::uint64_t first = chunk * chunkDeals;
+            const std::uint64_t first = ChunkStart(chunk);
             if (first >= best.load() || stopped.load() || StopRequested(stop)) break;
             const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState);
-            const std::uint64_t found = search.Search(first, state, chunkDeals, best.load());
+            const std::uint64_t found = search.Search(first, state, ChunkStart(chunk + 1) - first, best.load());
             std::lock_guard lock(mutex);
             if (found != kNone) {
                 std::uint64_t current = best.load();
@@ -501,7 +620,7 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         std::unique_lock lock(mutex);
         for (;;) {
             while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
-            const std::uint64_t rejected = std::min(finishedChunks * chunkDeals, best.load());
+            const std::uint64_t rejected = std::min(ChunkStart(finishedChunks), best.load());
             if (onRejected && rejected > 0) {
                 lock.unlock();
                 onRejected(rejected);

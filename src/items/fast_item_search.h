@@ -20,16 +20,21 @@ namespace tarvenna {
 // Deals are dealt 64 at a time in vector lanes, following only some items
 // through the shrinking pool. An item that lands in a slot no pin can move,
 // where it is forbidden or behind a key that needs the item itself, rejects
-// its deal whatever else happens. A first pass follows the few items that
-// reject most deals; the survivors are dealt again following every item
-// that the rules name, which settles the pins, the forbidden keys and which
-// keys can be opened at all. Only deals under which every key can be opened
-// are dealt in full and validated exactly, check stack and all.
+// its deal whatever else happens. Two passes follow the eight items that
+// reject most deals, then the next eight, a stretch of draws at a time:
+// deals found dead leave their lanes to others. The survivors are dealt
+// again following every item that the rules name, which settles the pins,
+// the forbidden keys and which keys can be opened at all. Only deals under
+// which every key can be opened are dealt in full and validated exactly,
+// check stack and all.
 class FastItemSearch {
 public:
     static constexpr int kLanes = 64;
 
-    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots);
+    enum class Kernels { Fastest, Portable }; // Portable: no AVX-512, for tests
+
+    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+                   Kernels kernels = Kernels::Fastest);
     ~FastItemSearch();
     FastItemSearch(const FastItemSearch&) = delete;
     FastItemSearch& operator=(const FastItemSearch&) = delete;
@@ -40,9 +45,10 @@ public:
     // Counts of one chunk of deals, for tuning: how many reach each stage.
     struct Funnel {
         std::uint64_t deals = 0;
-        std::uint64_t afterFirstPass = 0;
-        std::uint64_t afterSecondPass = 0;
-        std::uint64_t validated = 0;
+        std::array<std::uint64_t, 4> afterStagedPass{}; // passes past the last: as the last
+        std::uint64_t batchDraws = 0; // draws dealt to 64 lanes at once in the staged passes
+        std::uint64_t afterLandings = 0; // no followed item landed where it rejects
+        std::uint64_t validated = 0;     // every key can be opened: dealt in full
     };
     Funnel MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const;
 

@@ -102,6 +102,7 @@ void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment&
 PlacementValidator::PlacementValidator(const ItemRules& rules) : rules_(rules)
 {
     checkStack_.reserve(4096);
+    asked_.reserve(4096);
 }
 
 int PlacementValidator::SlotOf(int item) const
@@ -113,19 +114,26 @@ int PlacementValidator::SlotOf(int item) const
 void PlacementValidator::Push(int item)
 {
     checkStack_.push_back(item);
-    ++stackCount_[Index(item)];
+    if (stackCount_[Index(item)]++ == 0) inProgress_[Index(item / 64)] |= std::uint64_t{1} << (item % 64);
 }
 
 void PlacementValidator::PopLast()
 {
-    --stackCount_[Index(checkStack_.back())];
+    const int item = checkStack_.back();
     checkStack_.pop_back();
+    if (--stackCount_[Index(item)] == 0) inProgress_[Index(item / 64)] &= ~(std::uint64_t{1} << (item % 64));
 }
 
 void PlacementValidator::ClearStack()
 {
     for (int item : checkStack_) --stackCount_[Index(item)];
     checkStack_.clear();
+    inProgress_ = {};
+}
+
+void PlacementValidator::Asked(int item)
+{
+    if (!asked_.empty()) asked_.back()[Index(item / 64)] |= std::uint64_t{1} << (item % 64);
 }
 
 // One list fails at its first item that is in progress or unreachable.
@@ -133,6 +141,7 @@ bool PlacementValidator::ListReachable(const int* items, int count)
 {
     for (int i = 0; i < count; ++i) {
         const int item = items[i];
+        Asked(item);
         if (stackCount_[Index(item)] != 0 || !IsReachable(item)) return false;
     }
     return true;
@@ -140,27 +149,51 @@ bool PlacementValidator::ListReachable(const int* items, int count)
 
 bool PlacementValidator::IsReachable(int item)
 {
-    const int key = rules_.KeyOfSlot(SlotOf(item));
-    Push(item);
-    if (key < 0 || key >= ItemRules::kMaxKey) {
-        PopLast();
-        return true;
-    }
-    const ItemRules::KeyRule& rule = rules_.Rule(key);
-    // A failure leaves this item (and whatever nested tests left) on the stack.
-    if (!ListReachable(rules_.Items(rule.required), rule.required.count)) return false;
-    if (rule.alternativeCount == 0) {
-        PopLast();
-        return true;
-    }
-    for (int i = 0; i < rule.alternativeCount; ++i) {
-        const ItemRules::List& alternative = rules_.Alternative(rule.firstAlternative + i);
-        if (ListReachable(rules_.Items(alternative), alternative.count)) {
-            PopLast();
+    const std::size_t i = Index(item);
+    if (kept_[i]) {
+        const ItemSet& footprint = clearFootprint_[i];
+        if (((footprint[0] & inProgress_[0]) | (footprint[1] & inProgress_[1]) | (footprint[2] & inProgress_[2])) == 0) {
+            if (!asked_.empty())
+                for (std::size_t w = 0; w < footprint.size(); ++w) asked_.back()[w] |= footprint[w];
             return true;
         }
     }
-    return false;
+    const std::size_t depth = checkStack_.size();
+    asked_.emplace_back();
+    const bool reachable = [&] {
+        const int key = rules_.KeyOfSlot(SlotOf(item));
+        Push(item);
+        if (key < 0 || key >= ItemRules::kMaxKey) {
+            PopLast();
+            return true;
+        }
+        const ItemRules::KeyRule& rule = rules_.Rule(key);
+        // A failure leaves this item (and whatever nested tests left) on the stack.
+        if (!ListReachable(rules_.Items(rule.required), rule.required.count)) return false;
+        if (rule.alternativeCount == 0) {
+            PopLast();
+            return true;
+        }
+        for (int a = 0; a < rule.alternativeCount; ++a) {
+            const ItemRules::List& alternative = rules_.Alternative(rule.firstAlternative + a);
+            if (ListReachable(rules_.Items(alternative), alternative.count)) {
+                PopLast();
+                return true;
+            }
+        }
+        return false;
+    }();
+    const ItemSet footprint = asked_.back();
+    asked_.pop_back();
+    if (!asked_.empty())
+        for (std::size_t w = 0; w < footprint.size(); ++w) asked_.back()[w] |= footprint[w];
+    const bool clear =
+        ((footprint[0] & inProgress_[0]) | (footprint[1] & inProgress_[1]) | (footprint[2] & inProgress_[2])) == 0;
+    if (reachable && checkStack_.size() == depth && clear) {
+        kept_[i] = true;
+        clearFootprint_[i] = footprint;
+    }
+    return reachable;
 }
 
 bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
@@ -170,6 +203,7 @@ bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
         const int item = assignment[Index(slot)];
         if (item >= 0 && Index(item) < slotOfItem_.size()) slotOfItem_[Index(item)] = static_cast<std::int16_t>(slot);
     }
+    kept_.fill(false);
 
     for (int item = 0; item < kSlotCount; ++item) {
         if (rules_.IsForbidden(item, rules_.KeyOfSlot(SlotOf(item)))) return false;

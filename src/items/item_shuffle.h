@@ -56,6 +56,11 @@ void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment&
 
 // Tests deals against the rules. Keeps the check stack between tests of one
 // pass, as the acceptance of a deal depends on its left-over entries.
+//
+// A test of an item reads the stack only to ask whether items are in
+// progress. When such a test succeeds, leaves the stack as it found it and
+// none of the items it asked about was in progress, it gives the same answer
+// whenever none of them is: such answers are kept for the rest of the deal.
 class PlacementValidator {
 public:
     explicit PlacementValidator(const ItemRules& rules);
@@ -64,16 +69,23 @@ public:
     bool IsReachable(int item);
 
 private:
+    using ItemSet = std::array<std::uint64_t, 3>;
+
     int SlotOf(int item) const;
     bool ListReachable(const int* items, int count);
     void Push(int item);
     void PopLast();
     void ClearStack();
+    void Asked(int item);
 
     const ItemRules& rules_;
     std::array<std::int16_t, kSlotCount + 2> slotOfItem_{};
     std::vector<int> checkStack_;
     std::array<std::uint16_t, ItemRules::kMaxItem> stackCount_{};
+    ItemSet inProgress_{};              // items with a nonzero stack count
+    std::vector<ItemSet> asked_;        // per test under way: the items it asked about
+    std::array<ItemSet, ItemRules::kMaxItem> clearFootprint_{}; // of kept successes
+    std::array<bool, ItemRules::kMaxItem> kept_{};
 };
 
 enum class ItemStageResult { Done, Stopped };

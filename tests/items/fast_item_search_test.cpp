@@ -125,6 +125,21 @@ TEST(FastItemSearch, AgreesWithTheSequentialSearchWithLocks)
     }
 }
 
+TEST(FastItemSearch, PortableKernelsFindTheSameDeals)
+{
+    for (const bool locks : {false, true}) {
+        const Prepared p = Prepare(Character::Jill, Difficulty::Normal, locks, 3);
+        const std::vector<int> pinned = PinnedSlots(p.settings);
+        const FastItemSearch fastest(p.state.itemSlotTable, pinned);
+        const FastItemSearch portable(p.state.itemSlotTable, pinned, FastItemSearch::Kernels::Portable);
+        Rng starts(31);
+        for (int i = 0; i < 100 / kScale; ++i) {
+            const std::uint32_t start = RandomStart(starts);
+            ExpectSameResult(portable.Run(start, 2, nullptr, nullptr), fastest.Run(start, 2, nullptr, nullptr), start);
+        }
+    }
+}
+
 TEST(FastItemSearch, StopRequestGivesNoVerdict)
 {
     const Prepared p = Prepare(Character::Chris, Difficulty::Normal, false, 1);

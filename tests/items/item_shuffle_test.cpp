@@ -290,7 +290,10 @@ namespace {
 TEST(DealDivisors, EqualTheRemainderForEveryValueAndDivisorOfADeal)
 {
     for (std::uint32_t n = 1; n <= 180; ++n)
-        for (std::uint32_t x = 0; x <= 32767; ++x) ASSERT_EQ(kDealDivisors.Remainder(x, n), x % n) << x << " % " << n;
+        for (std::uint32_t x = 0; x <= 32767; ++x) {
+            ASSERT_EQ(kDealDivisors.Remainder(x, n), x % n) << x << " % " << n;
+            ASSERT_EQ(kDealDivisors16.Remainder(x, n), x % n) << x << " % " << n << " in 16 bits";
+        }
 }
 
 } // namespace

@@ -1,0 +1,194 @@
+#include "items/deal_lanes.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+
+#include <immintrin.h>
+
+// The byte permutes leave their unused operand undefined on purpose.
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+#include <bit>
+
+#include "core/rng.h"
+#include "items/deal_divisors.h"
+
+#define TARVENNA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+#define TARVENNA_AVX512_INLINE TARVENNA_AVX512 __attribute__((always_inline)) inline
+
+namespace tarvenna::lanes {
+namespace {
+
+constexpr std::size_t kQuarters = kLanes / 16;
+
+// Word and byte gathers that keep the lane order: lanes 0..31 from the first
+// source, 32..63 from the second.
+alignas(64) constexpr std::array<std::uint16_t, 32> kHighWords = [] {
+    std::array<std::uint16_t, 32> index{};
+    for (std::uint16_t j = 0; j < 32; ++j) index[j] = static_cast<std::uint16_t>(2 * j + 1);
+    return index;
+}();
+alignas(64) constexpr std::array<std::uint8_t, 64> kLowBytes = [] {
+    std::array<std::uint8_t, 64> index{};
+    for (std::uint8_t j = 0; j < 64; ++j) index[j] = static_cast<std::uint8_t>(2 * j);
+    return index;
+}();
+
+// Four vectors of sixteen 32-bit generator states, lanes 0..63 in order.
+struct States {
+    __m512i q[kQuarters];
+};
+
+TARVENNA_AVX512_INLINE States LoadStates(const std::uint32_t* states)
+{
+    States s;
+    for (std::size_t i = 0; i < kQuarters; ++i) s.q[i] = _mm512_loadu_si512(states + 16 * i);
+    return s;
+}
+
+// rand() % n in 16-bit lanes.
+TARVENNA_AVX512_INLINE __m512i Remainders(__m512i x, std::uint32_t n)
+{
+    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(kDealDivisors16.multiplier[n]));
+    const __m128i shift = _mm_cvtsi32_si128(kDealDivisors16.shift[n]);
+    const __m512i quotient = _mm512_srl_epi16(_mm512_mulhi_epu16(x, multiplier), shift);
+    return _mm512_sub_epi16(x, _mm512_mullo_epi16(quotient, _mm512_set1_epi16(static_cast<short>(n))));
+}
+
+// The pool index every lane draws: rand() % (180 - draw).
+TARVENNA_AVX512_INLINE __m512i NextIndices(States& s, std::uint32_t draw)
+{
+    const __m512i multiplier = _mm512_set1_epi32(static_cast<int>(Rng::kMultiplier));
+    const __m512i increment = _mm512_set1_epi32(static_cast<int>(Rng::kIncrement));
+    for (__m512i& q : s.q) q = _mm512_add_epi32(_mm512_mullo_epi32(q, multiplier), increment);
+    const std::uint32_t n = kDraws - draw;
+    if (n == 1) return _mm512_setzero_si512();
+    const __m512i highWords = _mm512_load_si512(kHighWords.data());
+    const __m512i low15 = _mm512_set1_epi16(0x7FFF);
+    const __m512i x01 = _mm512_and_si512(_mm512_permutex2var_epi16(s.q[0], highWords, s.q[1]), low15);
+    const __m512i x23 = _mm512_and_si512(_mm512_permutex2var_epi16(s.q[2], highWords, s.q[3]), low15);
+    return _mm512_permutex2var_epi8(Remainders(x01, n), _mm512_load_si512(kLowBytes.data()), Remainders(x23, n));
+}
+
+TARVENNA_AVX512_INLINE void Follow(__m512i& position, __m512i drawn)
+{
+    const __mmask64 landed = _mm512_cmpeq_epi8_mask(drawn, position);
+    const __mmask64 below = _mm512_cmplt_epu8_mask(drawn, position);
+    position = _mm512_mask_sub_epi8(position, below, position, _mm512_set1_epi8(1));
+    position = _mm512_mask_mov_epi8(position, landed, _mm512_set1_epi8(-1));
+}
+
+// Appends the lanes of `alive` to `out`, in lane order.
+TARVENNA_AVX512_INLINE void AppendWords(std::uint32_t* out, __mmask64 alive, const States& words)
+{
+    for (std::size_t i = 0; i < kQuarters; ++i) {
+        const auto mask = static_cast<__mmask16>(alive >> (16 * i));
+        _mm512_storeu_si512(out, _mm512_maskz_compress_epi32(mask, words.q[i]));
+        out += std::popcount(static_cast<unsigned>(mask));
+    }
+}
+
+TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
+                                std::size_t from, std::uint64_t live, LaneQueue& out,
+                                const std::array<std::uint8_t, kGroup>* restart)
+{
+    States state = LoadStates(in.state.data() + from);
+    __m512i position[kGroup];
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < kGroup; ++g) position[g] = _mm512_loadu_si512(in.position[g].data() + from);
+    // All draws first: the generator's chain of multiplies then runs apart
+    // from the compares that wait for it.
+    __m512i drawn[kLanes];
+    const std::uint32_t length = segment.end - segment.first;
+    for (std::uint32_t i = 0; i < length; ++i) drawn[i] = NextIndices(state, segment.first + i);
+    for (std::uint32_t i = 0; i < length; ++i) {
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < kGroup; ++g) Follow(position[g], drawn[i]);
+    }
+
+    // Items that landed in this segment read 256 - length and up; what
+    // their slot means sits at that value mod 64.
+    const __m512i landedHere = _mm512_set1_epi8(static_cast<char>(256 - (segment.end - segment.first)));
+    __m512i needs[kGroup];
+    __mmask64 dead = 0;
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < kGroup; ++g) {
+        const __mmask64 landed = _mm512_cmpge_epu8_mask(position[g], landedHere);
+        const __m512i meaning =
+            _mm512_maskz_permutexvar_epi8(landed, position[g], _mm512_load_si512(segment.needs[g].data()));
+        needs[g] = _mm512_or_si512(_mm512_loadu_si512(in.needs[g].data() + from), meaning);
+        dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << g)));
+    }
+    for (const auto& [g, h] : pass.pairs) {
+        dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << h))) &
+                _mm512_test_epi8_mask(needs[h], _mm512_set1_epi8(static_cast<char>(1u << g)));
+    }
+    const __mmask64 alive = live & ~dead;
+
+    const std::size_t at = out.count;
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < kGroup; ++g) {
+        const __m512i moved = restart ? _mm512_set1_epi8(static_cast<char>((*restart)[g]))
+                                      : _mm512_maskz_compress_epi8(alive, position[g]);
+        _mm512_storeu_si512(out.position[g].data() + at, moved);
+        const __m512i kept = restart ? _mm512_setzero_si512() : _mm512_maskz_compress_epi8(alive, needs[g]);
+        _mm512_storeu_si512(out.needs[g].data() + at, kept);
+    }
+    const States dealStart = LoadStates(in.dealStart.data() + from);
+    AppendWords(out.state.data() + at, alive, restart ? dealStart : state);
+    AppendWords(out.dealStart.data() + at, alive, dealStart);
+    AppendWords(out.deal.data() + at, alive, LoadStates(in.deal.data() + from));
+    out.count = at + static_cast<std::size_t>(std::popcount(alive));
+}
+
+TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings)
+{
+    __m512i drawn[kDraws];
+    States state = LoadStates(dealStart);
+    for (std::uint32_t draw = 0; draw < kDraws; ++draw) drawn[draw] = NextIndices(state, draw);
+
+    __mmask64 dead = 0;
+    for (std::size_t first = 0; first < pass.count; first += kGroup) {
+        __m512i position[kGroup];
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < kGroup; ++g) position[g] = _mm512_set1_epi8(static_cast<char>(pass.item[first + g]));
+        for (std::uint32_t draw = 0; draw < kDraws; ++draw) {
+#pragma GCC unroll 8
+            for (std::size_t g = 0; g < kGroup; ++g) Follow(position[g], drawn[draw]);
+        }
+        // Parked at 255 after slot s, an item reads 255 - (179 - s) = s + 76 at the end.
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            const __m512i slot = _mm512_sub_epi8(position[g], _mm512_set1_epi8(76));
+            _mm512_storeu_si512(landings[first + g].data(), slot);
+            const std::uint8_t* rejects = pass.rejects[first + g].data();
+            const __m512i low = _mm512_permutex2var_epi8(_mm512_load_si512(rejects), slot,
+                                                         _mm512_load_si512(rejects + 64));
+            const __m512i high = _mm512_permutexvar_epi8(slot, _mm512_load_si512(rejects + 128));
+            const __m512i verdict = _mm512_mask_blend_epi8(_mm512_movepi8_mask(slot), low, high);
+            dead |= _mm512_test_epi8_mask(verdict, verdict);
+        }
+    }
+    return dead;
+}
+
+} // namespace
+
+const Kernels* Avx512Kernels()
+{
+    static const Kernels kernels{&RunSegment, &LandAll};
+    static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
+                                  __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
+    return supported ? &kernels : nullptr;
+}
+
+} // namespace tarvenna::lanes
+
+#else
+
+namespace tarvenna::lanes {
+const Kernels* Avx512Kernels() { return nullptr; }
+} // namespace tarvenna::lanes
+
+#endif

@@ -1,0 +1,151 @@
+#include "items/deal_lanes.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <vector>
+
+#include "core/rng.h"
+#include "items/item_shuffle.h"
+
+namespace tarvenna::lanes {
+namespace {
+
+// The kernels to check: the portable ones always, AVX-512 where the processor has it.
+std::vector<const Kernels*> KernelsToTest()
+{
+    std::vector<const Kernels*> kernels{&PortableKernels()};
+    if (const Kernels* fast = Avx512Kernels()) kernels.push_back(fast);
+    return kernels;
+}
+
+// Where each item lands in a plain deal without pins.
+std::array<int, kSlotCount> SlotsOfItems(std::uint32_t dealStart)
+{
+    Rng rng(dealStart);
+    SlotAssignment assignment{};
+    ShuffleItems({}, rng, assignment);
+    std::array<int, kSlotCount> slotOf{};
+    for (int slot = 0; slot < kSlotCount; ++slot) slotOf[static_cast<std::size_t>(assignment[static_cast<std::size_t>(slot)])] = slot;
+    return slotOf;
+}
+
+std::array<std::uint32_t, kLanes> RandomStates(Rng& source)
+{
+    std::array<std::uint32_t, kLanes> states{};
+    for (std::uint32_t& state : states)
+        state = static_cast<std::uint32_t>(source.Next()) << 17 ^ static_cast<std::uint32_t>(source.Next());
+    return states;
+}
+
+TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsReject)
+{
+    FullPass pass;
+    pass.count = 24;
+    for (std::size_t t = 0; t < pass.count; ++t) pass.item[t] = static_cast<std::uint8_t>(t * 7 + 3); // 3 .. 164
+    // Item 3 rejects in the last slot only, item 10 in the even slots.
+    pass.rejects[0][179] = 0xFF;
+    for (std::size_t slot = 0; slot < kSlotCount; slot += 2) pass.rejects[1][slot] = 0xFF;
+
+    Rng source(99);
+    for (const Kernels* kernels : KernelsToTest()) {
+        for (int round = 0; round < 20; ++round) {
+            const std::array<std::uint32_t, kLanes> states = RandomStates(source);
+            Landings landings{};
+            const std::uint64_t dead = kernels->landAll(pass, states.data(), landings);
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane]);
+                for (std::size_t t = 0; t < pass.count; ++t)
+                    ASSERT_EQ(landings[t][lane], slotOf[pass.item[t]]) << "item " << int{pass.item[t]};
+                const bool rejected = slotOf[3] == 179 || slotOf[10] % 2 == 0;
+                ASSERT_EQ((dead >> lane) & 1u, rejected ? 1u : 0u) << "lane " << lane;
+            }
+        }
+    }
+}
+
+// A staged pass run segment by segment, against the plain deal: the deals
+// that come out are exactly those where no item rejected alone and no pair
+// waited for each other.
+TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
+{
+    StagedPass pass;
+    for (std::size_t g = 0; g < kGroup; ++g) pass.item[g] = static_cast<std::uint8_t>(20 * g + 5);
+    pass.pairs = {{0, 1}, {2, 5}};
+    auto rejectsAlone = [](std::size_t g, std::uint32_t slot) { return slot % 29 == 3 * g + 1; };
+    auto waitsFor = [](std::size_t g, std::size_t other, std::uint32_t slot) {
+        return (g == 0 && other == 1 && slot < 60) || (g == 1 && other == 0 && slot >= 120) ||
+               (g == 2 && other == 5 && slot % 2 == 0) || (g == 5 && other == 2 && slot % 3 == 0);
+    };
+    // Segments of uneven lengths, the longest allowed among them.
+    for (std::uint32_t first = 0, length = 1; first < kSlotCount; first += length, length = std::min<std::uint32_t>(64, length * 3)) {
+        Segment segment;
+        segment.first = first;
+        segment.end = std::min<std::uint32_t>(kSlotCount, first + length);
+        for (std::uint32_t slot = segment.first; slot < segment.end; ++slot) {
+            for (std::size_t g = 0; g < kGroup; ++g) {
+                std::uint8_t bits = rejectsAlone(g, slot) ? static_cast<std::uint8_t>(1u << g) : 0;
+                for (std::size_t other = 0; other < kGroup; ++other)
+                    if (waitsFor(g, other, slot)) bits |= static_cast<std::uint8_t>(1u << other);
+                segment.needs[g][(slot - segment.end) % kLanes] = bits;
+            }
+        }
+        pass.segments.push_back(segment);
+    }
+
+    Rng source(7);
+    for (const Kernels* kernels : KernelsToTest()) {
+        for (int round = 0; round < 30; ++round) {
+            const std::array<std::uint32_t, kLanes> states = RandomStates(source);
+            // A part-filled first batch, as at the end of a stretch.
+            const std::size_t used = round % 3 == 0 ? 41 : kLanes;
+            LaneQueue queue;
+            for (std::size_t lane = 0; lane < used; ++lane) {
+                for (std::size_t g = 0; g < kGroup; ++g) queue.position[g][lane] = pass.item[g];
+                queue.state[lane] = queue.dealStart[lane] = states[lane];
+                queue.deal[lane] = static_cast<std::uint32_t>(lane);
+            }
+            queue.count = used;
+            for (std::size_t s = 0; s < pass.segments.size(); ++s) {
+                LaneQueue next;
+                const std::uint64_t live =
+                    queue.count == kLanes ? ~std::uint64_t{0} : (std::uint64_t{1} << queue.count) - 1;
+                const std::array<std::uint8_t, kGroup> restart{};
+                kernels->runSegment(pass, pass.segments[s], queue, 0, live, next,
+                                    s + 1 == pass.segments.size() ? &restart : nullptr);
+                queue = next;
+            }
+            std::uint64_t kept = 0;
+            for (std::size_t i = 0; i < queue.count; ++i) {
+                kept |= std::uint64_t{1} << queue.deal[i];
+                ASSERT_EQ(queue.state[i], queue.dealStart[i]) << "a restarted deal starts over";
+            }
+            for (std::size_t lane = 0; lane < used; ++lane) {
+                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane]);
+                auto slot = [&](std::size_t g) { return static_cast<std::uint32_t>(slotOf[pass.item[g]]); };
+                bool rejected = false;
+                for (std::size_t g = 0; g < kGroup; ++g) rejected = rejected || rejectsAlone(g, slot(g));
+                for (const auto& [g, h] : pass.pairs)
+                    rejected = rejected || (waitsFor(g, h, slot(g)) && waitsFor(h, g, slot(h)));
+                ASSERT_EQ((kept >> lane) & 1u, rejected ? 0u : 1u) << "lane " << lane << " round " << round;
+            }
+        }
+    }
+}
+
+TEST(DealLanes, OpenedRulesAreThoseWithAClauseWhoseItemsAreAllReached)
+{
+    std::vector<ClauseBlock> blocks(2);
+    blocks[0].items = {0b0011, 0b0100, 0, 0b1000, 0b0011, 0b1100, 0, 0};
+    blocks[0].rules = {1u << 1, 1u << 2, 1u << 0, 1u << 3, 1u << 4, 1u << 5, 1u << 0, 1u << 0};
+    blocks[1].items[0] = std::uint64_t{1} << 63;
+    blocks[1].rules[0] = std::uint64_t{1} << 63;
+    EXPECT_EQ(OpenedRules(blocks, 0), 1u);
+    EXPECT_EQ(OpenedRules(blocks, 0b0001), 1u);
+    EXPECT_EQ(OpenedRules(blocks, 0b0011), 0b10011u);
+    EXPECT_EQ(OpenedRules(blocks, 0b1100), 0b101101u);
+    EXPECT_EQ(OpenedRules(blocks, std::uint64_t{1} << 63), (std::uint64_t{1} << 63) | 1u);
+}
+
+} // namespace
+} // namespace tarvenna::lanes
