@@ -101,7 +101,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
         ->type_name("N");
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
                "Exit status: 0 success, 1 an output file could not be written, 2 bad options,\n"
-               "3 the door map is incomplete, 130 interrupted.");
+               "3 the door map is incomplete, 4 internal error, 5 no item deal can ever pass\n"
+               "with this seed (no file is written), 130 interrupted.");
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {

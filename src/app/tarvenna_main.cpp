@@ -21,7 +21,7 @@ extern "C" void OnInterrupt(int)
 }
 
 enum ExitStatus { kSuccess = 0, kOutputFailed = 1, kUsage = 2, kDoorMapIncomplete = 3, kInternalError = 4,
-                  kInterrupted = 130 };
+                  kItemsNeverPass = 5, kInterrupted = 130 };
 
 } // namespace
 
@@ -64,6 +64,11 @@ int main(int argc, char** argv)
         return kInterrupted;
     }
     std::fprintf(stderr, "seed: %u\n", options.seed);
+    if (result.itemsNeverPass) {
+        std::fprintf(stderr, "tarvenna: no deal of the items can ever pass with this seed and these settings; "
+                             "no file was written; try another seed\n");
+        return kItemsNeverPass;
+    }
     if (result.outputFailed) {
         std::fprintf(stderr, "tarvenna: could not write %s\n", result.outputError.c_str());
         return kOutputFailed;

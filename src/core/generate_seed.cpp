@@ -33,8 +33,10 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
     if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
     if (settings.randomizeItems) {
-        if (RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads) == ItemStageResult::Stopped) {
-            result.stopped = true;
+        const ItemStageResult items = RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads);
+        if (items != ItemStageResult::Done) {
+            result.stopped = items == ItemStageResult::Stopped;
+            result.itemsNeverPass = items == ItemStageResult::NeverAccepted;
             return result;
         }
     } else {

@@ -577,7 +577,7 @@ FastItemSearch::Funnel FastItemSearch::MeasureFunnel(std::uint32_t startState, s
 }
 
 ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
-                                     const RejectedDealsListener& onRejected) const
+                                     const RejectedDealsListener& onRejected, std::uint64_t dealLimit) const
 {
     std::atomic<std::uint64_t> nextChunk{0};
     std::atomic<std::uint64_t> best{kNone};
@@ -593,9 +593,10 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         for (;;) {
             const std::uint64_t chunk = nextChunk.fetch_add(1);
             const std::uint64_t first = ChunkStart(chunk);
-            if (first >= best.load() || stopped.load() || StopRequested(stop)) break;
+            if (first >= std::min(best.load(), dealLimit) || stopped.load() || StopRequested(stop)) break;
             const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState);
-            const std::uint64_t found = search.Search(first, state, ChunkStart(chunk + 1) - first, best.load());
+            const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit) - first;
+            const std::uint64_t found = search.Search(first, state, count, best.load());
             std::lock_guard lock(mutex);
             if (found != kNone) {
                 std::uint64_t current = best.load();
@@ -620,7 +621,7 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         std::unique_lock lock(mutex);
         for (;;) {
             while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
-            const std::uint64_t rejected = std::min(ChunkStart(finishedChunks), best.load());
+            const std::uint64_t rejected = std::min({ChunkStart(finishedChunks), best.load(), dealLimit});
             if (onRejected && rejected > 0) {
                 lock.unlock();
                 onRejected(rejected);
@@ -636,8 +637,13 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
     ItemSearchResult result;
     const std::uint64_t accepted = best.load();
     // After a stop request, deals below the best find may be unchecked: no verdict.
-    if (stopped.load() || StopRequested(stop) || accepted == kNone) {
+    if (stopped.load() || StopRequested(stop)) {
         result.stopped = true;
+        return result;
+    }
+    if (accepted == kNone) {
+        result.neverAccepted = true;
+        result.attempts = dealLimit;
         return result;
     }
     result.attempts = accepted + 1;

@@ -39,8 +39,13 @@ public:
     FastItemSearch(const FastItemSearch&) = delete;
     FastItemSearch& operator=(const FastItemSearch&) = delete;
 
+    // Deal i starts where the generator stands after 180 i draws, and that
+    // repeats with period 2^30: when none of the first 2^30 deals passes,
+    // none ever will, and the search says so. (`dealLimit` is for tests.)
+    static constexpr std::uint64_t kDealCycle = std::uint64_t{1} << 30;
+
     ItemSearchResult Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
-                         const RejectedDealsListener& onRejected) const;
+                         const RejectedDealsListener& onRejected, std::uint64_t dealLimit = kDealCycle) const;
 
     // Counts of one chunk of deals, for tuning: how many reach each stage.
     struct Funnel {

@@ -88,7 +88,7 @@ private:
     std::array<bool, ItemRules::kMaxItem> kept_{};
 };
 
-enum class ItemStageResult { Done, Stopped };
+enum class ItemStageResult { Done, Stopped, NeverAccepted };
 
 // The item stage: the validated shuffle, or the door-mode placement when
 // doors are randomized. Reports its progress in the status log.

@@ -16,6 +16,7 @@ namespace tarvenna {
 
 struct ItemSearchResult {
     bool stopped = false;
+    bool neverAccepted = false;      // every deal the generator can make was rejected
     std::uint64_t attempts = 0;      // deals made, the accepted one included
     std::vector<int> assignment;     // the accepted deal
     std::uint32_t stateAfter = 0;    // generator state after the accepted deal

@@ -5,8 +5,8 @@ set -u
 cli=$1
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-# This lock seed needs tens of millions of item deals.
-"$cli" --seed 36 --locks --character chris --out "$out" >"$out.log" 2>"$out.err" &
+# No item deal ever passes for this lock seed: the search runs for many seconds.
+"$cli" --seed 163 --locks --character chris --out "$out" >"$out.log" 2>"$out.err" &
 pid=$!
 for _ in $(seq 1 100); do grep -q '\. \. \. \. \.' "$out.log" 2>/dev/null && break; sleep 0.1; done
 kill -INT "$pid"

@@ -104,6 +104,30 @@ TEST_F(Driver, StopRequestEndsTheRunWithoutWritingFiles)
     EXPECT_TRUE(fs::is_empty(folder_));
 }
 
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// The literal search would deal forever: no deal of this lock table passes.
+// The search stops once it has seen every deal the generator can make
+// (seconds in an optimised build) and the run writes nothing.
+TEST_F(Driver, ASeedWhoseItemDealsNeverPassEndsWithoutFiles)
+{
+    Settings settings;
+    settings.character = Character::Chris;
+    settings.randomizeLocks = true;
+    StatusLog log;
+    RunOptions options;
+    options.seed = 163;
+    options.outputDirectory = folder_;
+    options.threads = 2;
+    GeneratorState state;
+    const GenerateResult result = GenerateSeed(settings, options, state, log);
+    EXPECT_TRUE(result.itemsNeverPass);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_TRUE(fs::is_empty(folder_));
+    const std::string text = log.Text();
+    EXPECT_TRUE(text.ends_with(". .failed: no deal of the items can ever pass with this seed\n")) << text.substr(text.size() - 80);
+}
+#endif
+
 TEST_F(Driver, UnwritableFolderIsReportedNotCelebrated)
 {
     const RunRecord run = Generate(Settings{}, 1, folder_ / "missing");

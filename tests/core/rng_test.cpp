@@ -63,5 +63,16 @@ TEST(Rng, JumpAheadEqualsDrawingOneByOne)
     EXPECT_EQ(deal.Apply(deal.Apply(5u)), Rng::JumpOf(360).Apply(5u));
 }
 
+// The item search relies on it: deal starts, 180 draws apart, come back
+// after exactly 2^30 deals.
+TEST(Rng, DealStartsRepeatAfterTwoToTheThirtyDeals)
+{
+    const Rng::Jump cycle = Rng::JumpOf(180ull << 30);
+    EXPECT_EQ(cycle.multiplier, 1u);
+    EXPECT_EQ(cycle.increment, 0u);
+    const Rng::Jump half = Rng::JumpOf(180ull << 29);
+    EXPECT_NE(half.Apply(12345u), 12345u);
+}
+
 } // namespace
 } // namespace tarvenna

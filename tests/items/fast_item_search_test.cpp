@@ -140,6 +140,23 @@ TEST(FastItemSearch, PortableKernelsFindTheSameDeals)
     }
 }
 
+// Item 0 lies behind a key that needs item 0 wherever it lands: no deal
+// passes. Over a shortened cycle the search says so instead of dealing on.
+TEST(FastItemSearch, SaysSoWhenNoDealOfTheCycleCanPass)
+{
+    ItemSlotTable table;
+    table.locationKeys.assign(180, 3);
+    table.requirements[3] = {{0, {0}}};
+    const FastItemSearch fast(table, {});
+    std::uint64_t lastReport = 0;
+    const ItemSearchResult result =
+        fast.Run(77, 2, nullptr, [&](std::uint64_t rejected) { lastReport = rejected; }, 200000);
+    EXPECT_TRUE(result.neverAccepted);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.attempts, 200000u);
+    EXPECT_EQ(lastReport, 200000u);
+}
+
 TEST(FastItemSearch, StopRequestGivesNoVerdict)
 {
     const Prepared p = Prepare(Character::Chris, Difficulty::Normal, false, 1);

@@ -210,6 +210,48 @@ TEST(PlacementValidator, LeftOverCheckStackEntriesRejectAReachableDeal)
     EXPECT_FALSE(validator.ValidatePlacement(Identity()));
 }
 
+// Random tables dense with shared requirements, cycles and alternatives, so
+// that tests are asked about the same items in many states of the check
+// stack: the compact validator, which keeps clean answers for the rest of a
+// deal, must agree with the plain one deal after deal, left-overs and all.
+TEST(PlacementValidator, AgreesWithThePlainValidationOnRandomTables)
+{
+    Rng source(2024);
+    int accepted = 0;
+    int rejected = 0;
+    for (int tableNumber = 0; tableNumber < 40; ++tableNumber) {
+        ItemSlotTable table = OpenTable();
+        for (int& key : table.locationKeys) key = static_cast<int>(source.Below(12));
+        auto someItems = [&](std::uint32_t most) {
+            std::vector<int> items(source.Below(most + 1));
+            for (int& item : items) item = static_cast<int>(source.Below(8)); // few items, much sharing
+            return items;
+        };
+        for (int key = 0; key < 10; ++key) {
+            RequirementLists lists;
+            if (source.Odd()) lists[0] = someItems(1);
+            const auto alternatives = static_cast<int>(source.Below(4));
+            for (int a = 1; a <= alternatives; ++a) lists[a] = someItems(3);
+            table.requirements[key] = lists;
+        }
+        const ItemRules rules(table);
+        PlacementValidator compact(rules);
+        std::vector<int> checkStack;
+        for (int deal = 0; deal < 200; ++deal) {
+            Rng rng(static_cast<std::uint32_t>(source.Next()) << 15 ^ static_cast<std::uint32_t>(source.Next()));
+            SlotAssignment assignment{};
+            ShuffleItems({}, rng, assignment);
+            const std::vector<int> plainAssignment(assignment.begin(), assignment.end());
+            const bool expected = plain::ValidatePlacement(table, plainAssignment, checkStack);
+            ASSERT_EQ(compact.ValidatePlacement(assignment), expected) << "table " << tableNumber << " deal " << deal;
+            (expected ? accepted : rejected)++;
+        }
+    }
+    // Both verdicts occur often enough to mean something.
+    EXPECT_GT(accepted, 200);
+    EXPECT_GT(rejected, 200);
+}
+
 TEST(PlacementValidator, AnEmptyAlternativeEndsTheAlternatives)
 {
     ItemSlotTable table = OpenTable();
