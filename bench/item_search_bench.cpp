@@ -1,8 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 
+#include "core/generate_seed.h"
 #include "core/generator_state.h"
 #include "core/rng.h"
 #include "items/fast_item_search.h"
@@ -70,7 +74,8 @@ void BM_CompactAttempt(benchmark::State& benchState, Configuration c)
         benchmark::Counter(static_cast<double>(benchState.iterations()), benchmark::Counter::kIsRate);
 }
 
-// The fast search over a fixed number of deals per iteration, on `threads` threads.
+// Whole searches from successive start states on `threads` threads: attempts
+// per second as a run sees them, thread start and part-filled chunks included.
 void BM_FastSearch(benchmark::State& benchState, Configuration c)
 {
     const Settings settings = SettingsOf(c);
@@ -90,8 +95,11 @@ void BM_FastSearch(benchmark::State& benchState, Configuration c)
         benchmark::Counter(static_cast<double>(deals) / threads, benchmark::Counter::kIsRate);
 }
 
-// How many deals reach each stage of the fast search.
-void BM_Funnel(benchmark::State& benchState, Configuration c)
+// The fast search on one thread over long stretches of deals, accepted ones
+// included, as the plain search meets them: its attempts per second, to set
+// against BM_SequentialAttempt. The counters say how many deals reach each
+// stage, and how many draws a deal costs in vector lanes.
+void BM_FastDeals(benchmark::State& benchState, Configuration c)
 {
     const Settings settings = SettingsOf(c);
     Rng rng(1);
@@ -110,12 +118,34 @@ void BM_Funnel(benchmark::State& benchState, Configuration c)
         start = Rng::JumpOf(180ull << 16).Apply(start);
     }
     const auto deals = static_cast<double>(total.deals);
-    benchState.counters["deals/s"] = benchmark::Counter(deals, benchmark::Counter::kIsRate);
-    for (std::size_t pass = 0; pass < total.afterStagedPass.size(); ++pass)
+    benchState.counters["attempts/s"] = benchmark::Counter(deals, benchmark::Counter::kIsRate);
+    for (std::size_t pass = 0; pass < 2; ++pass)
         benchState.counters["pass" + std::to_string(pass + 1)] = static_cast<double>(total.afterStagedPass[pass]) / deals;
     benchState.counters["laneDraws"] = static_cast<double>(total.batchDraws) * 64 / deals;
     benchState.counters["landings"] = static_cast<double>(total.afterLandings) / deals;
     benchState.counters["validated"] = static_cast<double>(total.validated) / deals;
+}
+
+// Whole runs as the command makes them, files written, seeds 1, 2, ... in
+// turn: time per seed, every core on the item search.
+void BM_WholeSeed(benchmark::State& benchState, Configuration c)
+{
+    const Settings settings = SettingsOf(c);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "tarvenna-bench-whole-seed";
+    std::filesystem::create_directories(folder);
+    RunOptions options;
+    options.outputDirectory = folder;
+    options.threads = std::max(1u, std::thread::hardware_concurrency());
+    std::uint64_t attempts = 0;
+    for (auto _ : benchState) {
+        options.seed = options.seed % 40 + 1;
+        GeneratorState state;
+        StatusLog log;
+        GenerateSeed(settings, options, state, log);
+        attempts += state.itemAttempts;
+    }
+    std::filesystem::remove_all(folder);
+    benchState.counters["attempts/s"] = benchmark::Counter(static_cast<double>(attempts), benchmark::Counter::kIsRate);
 }
 
 #define TARVENNA_CONFIGURATIONS(BM, ...)                                                                     \
@@ -126,8 +156,9 @@ void BM_Funnel(benchmark::State& benchState, Configuration c)
 
 TARVENNA_CONFIGURATIONS(BM_SequentialAttempt);
 TARVENNA_CONFIGURATIONS(BM_CompactAttempt);
-TARVENNA_CONFIGURATIONS(BM_Funnel, ->Unit(benchmark::kMillisecond));
+TARVENNA_CONFIGURATIONS(BM_FastDeals, ->Unit(benchmark::kMillisecond));
 TARVENNA_CONFIGURATIONS(BM_FastSearch, ->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond));
+TARVENNA_CONFIGURATIONS(BM_WholeSeed, ->Iterations(40)->UseRealTime()->Unit(benchmark::kMillisecond));
 
 } // namespace
 } // namespace tarvenna

@@ -157,13 +157,17 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
 
     // What a key needs whatever alternative opens it: its required items and
     // the items that every alternative names.
+    std::vector<ItemBits> strictNeeds(ItemRules::kMaxKey);
+    for (std::size_t key = 0; key < strictNeeds.size(); ++key) {
+        const KeyMasks& masks = keyMasks[key];
+        ItemBits common{};
+        if (!masks.alternatives.empty()) common = masks.alternatives.front();
+        for (const ItemBits& alternative : masks.alternatives)
+            for (std::size_t w = 0; w < common.size(); ++w) common[w] &= alternative[w];
+        for (std::size_t w = 0; w < common.size(); ++w) strictNeeds[key][w] = masks.required[w] | common[w];
+    }
     auto strictlyNeeds = [&](int key, int item) {
-        if (key < 0 || key >= ItemRules::kMaxKey) return false;
-        const KeyMasks& masks = keyMasks[Index(key)];
-        if (TestBit(masks.required, item)) return true;
-        if (masks.alternatives.empty()) return false;
-        return std::all_of(masks.alternatives.begin(), masks.alternatives.end(),
-                           [&](const ItemBits& alternative) { return TestBit(alternative, item); });
+        return key >= 0 && key < ItemRules::kMaxKey && TestBit(strictNeeds[Index(key)], item);
     };
     // The slots that no pin touches whose key strictly needs each item: an
     // item there waits for it. Two items that wait for each other are never
@@ -200,11 +204,13 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         candidate.forbiddenSomewhere = table.forbiddenLocations.count(item) != 0;
         candidate.needed = pinned[Index(item)] || required[Index(item)] || candidate.forbiddenSomewhere;
         if (!pinned[Index(item)]) {
+            std::vector<int> waitedForBy; // fixed items that wait for this one
+            for (const auto& [fixed, key] : fixedItems)
+                if (strictlyNeeds(key, item)) waitedForBy.push_back(fixed);
             for (int slot = 0; slot < kSlotCount; ++slot) {
                 if (pinned[Index(slot)]) continue;
                 bool rejects = rules.IsForbidden(item, rules.KeyOfSlot(slot)) || waitingSlots[Index(item)][Index(slot)];
-                for (const auto& [fixed, key] : fixedItems)
-                    rejects = rejects || (waitingSlots[Index(fixed)][Index(slot)] && strictlyNeeds(key, item));
+                for (int fixed : waitedForBy) rejects = rejects || waitingSlots[Index(fixed)][Index(slot)];
                 candidate.rejects[Index(slot)] = rejects;
                 candidate.rejectingSlots += rejects ? 1 : 0;
             }
@@ -221,56 +227,63 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     // comes after for the deals that survive. Each item lands in any slot as
     // likely as in any other, so the share of deals alive after d draws
     // follows from the slots before d where items reject alone or in pairs.
-    std::vector<std::array<int, kDrawsPerDeal + 1>> rejectingBefore(candidates.size());
-    std::vector<std::array<int, kDrawsPerDeal + 1>> waitingBefore(kItemCount);
-    for (std::size_t c = 0; c < candidates.size(); ++c)
-        for (std::uint32_t slot = 0; slot < kDrawsPerDeal; ++slot)
-            rejectingBefore[c][slot + 1] = rejectingBefore[c][slot] + (candidates[c].rejects[slot] ? 1 : 0);
-    for (std::size_t item = 0; item < kItemCount; ++item)
-        for (std::uint32_t slot = 0; slot < kDrawsPerDeal; ++slot)
-            waitingBefore[item][slot + 1] = waitingBefore[item][slot] + (waitingSlots[item][slot] ? 1 : 0);
-    auto passCost = [&](const std::vector<std::size_t>& members, const std::vector<bool>& rejectAlone) {
-        double cost = 0;
-        for (std::uint32_t draw = 0; draw <= kDrawsPerDeal; ++draw) {
-            double alive = 1;
-            for (std::size_t m = 0; m < members.size(); ++m) {
-                if (rejectAlone[m]) alive *= 1 - rejectingBefore[members[m]][draw] / double{kSlotCount};
-                for (std::size_t n = m + 1; n < members.size(); ++n) {
-                    const Candidate& a = candidates[members[m]];
-                    const Candidate& b = candidates[members[n]];
-                    if (!canWaitFor(a, b)) continue;
-                    alive *= 1 - waitingBefore[Index(b.item)][draw] * double(waitingBefore[Index(a.item)][draw]) /
-                                     (kSlotCount * kSlotCount);
-                }
-            }
-            cost += draw < kDrawsPerDeal ? alive : alive * kSurvivorCost;
+    // Sampled every few draws, which is plenty for choosing.
+    constexpr std::uint32_t kStep = 4;
+    constexpr std::size_t kPoints = kDrawsPerDeal / kStep + 1; // the last one: after every draw
+    auto drawAt = [](std::size_t point) { return std::min<std::uint32_t>(static_cast<std::uint32_t>(point) * kStep, kDrawsPerDeal); };
+    using Curve = std::array<double, kPoints>;
+    auto countBefore = [&](const SlotSet& slots) {
+        Curve share{};
+        int before = 0;
+        for (std::uint32_t slot = 0, point = 0; point < kPoints; ++point) {
+            for (; slot < drawAt(point); ++slot) before += slots[slot] ? 1 : 0;
+            share[point] = before / double{kSlotCount};
         }
-        return cost;
+        return share;
+    };
+    std::vector<Curve> rejectingShare(candidates.size());
+    std::vector<Curve> waitingShare(candidates.size());
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+        rejectingShare[c] = countBefore(candidates[c].rejects);
+        waitingShare[c] = countBefore(waitingSlots[Index(candidates[c].item)]);
+    }
+    auto workOf = [&](const Curve& share) {
+        double total = 0;
+        for (std::size_t point = 0; point + 1 < kPoints; ++point) total += share[point] * kStep;
+        return total + share[kPoints - 1] * kSurvivorCost;
     };
     std::vector<bool> picked(candidates.size());
     for (std::size_t passIndex = 0; passIndex < kStagedPasses; ++passIndex) {
         std::vector<std::size_t> members;
-        std::vector<bool> rejectAlone; // an item from an earlier pass only counts in new pairs
-        double passWork = passCost(members, rejectAlone);
+        Curve survival;
+        survival.fill(1);
+        // With c added: what it rejects alone (an item from an earlier pass
+        // only counts in new pairs), and its pairs with the members.
+        auto aliveWith = [&](std::size_t c) {
+            Curve result = survival;
+            if (!picked[c])
+                for (std::size_t point = 0; point < kPoints; ++point) result[point] *= 1 - rejectingShare[c][point];
+            for (std::size_t m : members) {
+                if (!canWaitFor(candidates[c], candidates[m])) continue;
+                for (std::size_t point = 0; point < kPoints; ++point)
+                    result[point] *= 1 - waitingShare[c][point] * waitingShare[m][point];
+            }
+            return result;
+        };
+        double passWork = workOf(survival);
         while (members.size() < kGroup) {
             std::size_t best = candidates.size();
-            double bestCost = passWork;
             for (std::size_t c = 0; c < candidates.size(); ++c) {
                 if (std::find(members.begin(), members.end(), c) != members.end()) continue;
-                members.push_back(c);
-                rejectAlone.push_back(!picked[c]);
-                const double withIt = passCost(members, rejectAlone);
-                members.pop_back();
-                rejectAlone.pop_back();
-                if (withIt < bestCost) {
-                    bestCost = withIt;
+                const double withIt = workOf(aliveWith(c));
+                if (withIt < passWork) {
+                    passWork = withIt;
                     best = c;
                 }
             }
             if (best == candidates.size()) break;
+            survival = aliveWith(best);
             members.push_back(best);
-            rejectAlone.push_back(!picked[best]);
-            passWork = bestCost;
         }
         if (members.empty()) break;
         const std::size_t size = members.size();
@@ -286,16 +299,18 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             for (std::size_t h = g + 1; h < size; ++h)
                 if (canWaitFor(*group[g], *group[h]))
                     pass.pairs.push_back({static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(h)});
-        // What item g landing in `slot` means; padding (past `size`) means nothing.
-        auto needsAt = [&](std::size_t g, std::uint32_t slot) {
-            if (g >= size) return std::uint8_t{0};
-            auto bits = static_cast<std::uint8_t>(group[g]->rejects[slot] ? 1u << g : 0u);
-            for (const auto& [a, b] : pass.pairs) {
-                const std::size_t other = a == g ? b : b == g ? a : kGroup;
-                if (other != kGroup && waitingSlots[Index(group[other]->item)][slot]) bits |= static_cast<std::uint8_t>(1u << other);
+        // What item g landing in each slot means; padding (past `size`) means nothing.
+        std::array<std::array<std::uint8_t, kGroup>, kSlotCount> meaning{};
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+            for (std::size_t g = 0; g < size; ++g)
+                meaning[slot][g] = static_cast<std::uint8_t>(group[g]->rejects[slot] ? 1u << g : 0u);
+        for (const auto& [a, b] : pass.pairs) {
+            for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+                if (waitingSlots[Index(group[b]->item)][slot]) meaning[slot][a] |= static_cast<std::uint8_t>(1u << b);
+                if (waitingSlots[Index(group[a]->item)][slot]) meaning[slot][b] |= static_cast<std::uint8_t>(1u << a);
             }
-            return bits;
-        };
+        }
+        auto needsAt = [&](std::size_t g, std::uint32_t slot) { return meaning[slot][g]; };
         // Where segments end: each costs its draws and a fixed amount for
         // the deals that enter it, and fewer enter later ones. Every item
         // lands in any slot as likely as in any other, so the share still

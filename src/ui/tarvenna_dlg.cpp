@@ -293,8 +293,17 @@ void CTarvennaDlg::StartGeneration(const RunOptions& options)
 {
     // The listener runs on the worker thread; the log control is only touched
     // on the window's own thread.
-    statusLog_.SetListener(
-        [this](std::string_view text) { CallAfter([this, piece = std::string(text)] { AppendToLog(piece); }); });
+    // A long search sends thousands of progress marks a second: they are
+    // gathered here and the window appends whatever has gathered at once,
+    // so that it stays responsive.
+    statusLog_.SetListener([this](std::string_view text) {
+        std::lock_guard lock(pendingMutex_);
+        pendingLog_.append(text);
+        if (!flushQueued_) {
+            flushQueued_ = true;
+            CallAfter([this] { FlushLog(); });
+        }
+    });
     worker_ = std::thread([this, options] {
         GenerateResult result;
         std::string exceptionText;
@@ -307,9 +316,15 @@ void CTarvennaDlg::StartGeneration(const RunOptions& options)
     });
 }
 
-void CTarvennaDlg::AppendToLog(const std::string& text)
+void CTarvennaDlg::FlushLog()
 {
-    logText_->AppendText(ToWx(text));
+    std::string text;
+    {
+        std::lock_guard lock(pendingMutex_);
+        text.swap(pendingLog_);
+        flushQueued_ = false;
+    }
+    if (!text.empty()) logText_->AppendText(ToWx(text));
 }
 
 void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std::string& exceptionText)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -46,7 +47,7 @@ private:
     void OnClose(wxCloseEvent& event);
 
     void StartGeneration(const tarvenna::RunOptions& options);
-    void AppendToLog(const std::string& text);
+    void FlushLog();
     void OnGenerationFinished(const tarvenna::GenerateResult& result, const std::string& exceptionText);
     void ShowFailure(const wxString& text);
     void StopWorker();
@@ -60,6 +61,9 @@ private:
     tarvenna::StatusLog statusLog_;
     tarvenna::StopFlag stop_{false};
     std::thread worker_;
+    std::mutex pendingMutex_;   // guards the two below, shared with the worker
+    std::string pendingLog_;    // status text not yet in the log control
+    bool flushQueued_ = false;  // a FlushLog call is on its way
 
     wxTextCtrl* logText_ = nullptr;
     wxStaticText* completionNotice_ = nullptr;
