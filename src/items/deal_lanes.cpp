@@ -72,10 +72,10 @@ TARVENNA_VECTOR_CLONES void RunSegment(const StagedPass& pass, const Segment& se
         for (std::size_t g = 0; g < kGroup; ++g) {
             const std::uint8_t p = positions[g][lane];
             needs[g][lane] = in.needs[g][from + lane] | (p >= landedHere ? segment.needs[g][p & 63u] : 0);
-            dead = dead || ((needs[g][lane] >> g) & 1u) != 0;
+            dead = dead || ((unsigned{needs[g][lane]} >> g) & 1u) != 0;
         }
         for (const auto& [g, h] : pass.pairs)
-            dead = dead || (((needs[g][lane] >> h) & (needs[h][lane] >> g) & 1u) != 0);
+            dead = dead || (((unsigned{needs[g][lane]} >> h) & (unsigned{needs[h][lane]} >> g) & 1u) != 0);
         if (dead) alive &= ~(std::uint64_t{1} << lane);
     }
     for (; alive != 0; alive &= alive - 1) {

@@ -321,7 +321,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             alive[slot] = 1;
             for (std::size_t g = 0; g < kGroup; ++g) alive[slot] *= 1 - rejecting[g] / double{kSlotCount};
             for (std::size_t g = 0; g < kGroup && slot < kDrawsPerDeal; ++g)
-                rejecting[g] += static_cast<int>((needsAt(g, slot) >> g) & 1u);
+                rejecting[g] += static_cast<int>((unsigned{needsAt(g, slot)} >> g) & 1u);
         }
         std::array<double, kDrawsPerDeal + 1> cost{};
         std::array<std::uint32_t, kDrawsPerDeal + 1> segmentStart{};

@@ -84,7 +84,7 @@ TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
         segment.end = std::min<std::uint32_t>(kSlotCount, first + length);
         for (std::uint32_t slot = segment.first; slot < segment.end; ++slot) {
             for (std::size_t g = 0; g < kGroup; ++g) {
-                std::uint8_t bits = rejectsAlone(g, slot) ? static_cast<std::uint8_t>(1u << g) : 0;
+                auto bits = static_cast<std::uint8_t>(rejectsAlone(g, slot) ? 1u << g : 0u);
                 for (std::size_t other = 0; other < kGroup; ++other)
                     if (waitsFor(g, other, slot)) bits |= static_cast<std::uint8_t>(1u << other);
                 segment.needs[g][(slot - segment.end) % kLanes] = bits;
