@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "items/deal_lanes.h"
+#include "items/item_bits.h"
 
 namespace tarvenna {
 namespace {
@@ -35,10 +36,6 @@ constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
-using ItemBits = std::array<std::uint64_t, 3>; // items 0..191
-
-void SetBit(ItemBits& bits, int item) { bits[Index(item / 64)] |= std::uint64_t{1} << (item % 64); }
-bool TestBit(const ItemBits& bits, int item) { return (bits[Index(item / 64)] >> (item % 64)) & 1u; }
 
 } // namespace
 
@@ -141,14 +138,14 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         KeyMasks& masks = keyMasks[Index(key)];
         const int* items = rules.Items(rule.required);
         for (int i = 0; i < rule.required.count; ++i) {
-            SetBit(masks.required, items[i]);
+            masks.required.Set(items[i]);
             required[Index(items[i])] = true;
         }
         for (int a = 0; a < rule.alternativeCount; ++a) {
             const ItemRules::List& list = rules.Alternative(rule.firstAlternative + a);
             ItemBits bits{};
             for (int i = 0; i < list.count; ++i) {
-                SetBit(bits, rules.Items(list)[i]);
+                bits.Set(rules.Items(list)[i]);
                 required[Index(rules.Items(list)[i])] = true;
             }
             masks.alternatives.push_back(bits);
@@ -162,12 +159,12 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         const KeyMasks& masks = keyMasks[key];
         ItemBits common{};
         if (!masks.alternatives.empty()) common = masks.alternatives.front();
-        for (const ItemBits& alternative : masks.alternatives)
-            for (std::size_t w = 0; w < common.size(); ++w) common[w] &= alternative[w];
-        for (std::size_t w = 0; w < common.size(); ++w) strictNeeds[key][w] = masks.required[w] | common[w];
+        for (const ItemBits& alternative : masks.alternatives) common &= alternative;
+        strictNeeds[key] = masks.required;
+        strictNeeds[key] |= common;
     }
     auto strictlyNeeds = [&](int key, int item) {
-        return key >= 0 && key < ItemRules::kMaxKey && TestBit(strictNeeds[Index(key)], item);
+        return key >= 0 && key < ItemRules::kMaxKey && strictNeeds[Index(key)].Test(item);
     };
     // The slots that no pin touches whose key strictly needs each item: an
     // item there waits for it. Two items that wait for each other are never

@@ -114,14 +114,14 @@ int PlacementValidator::SlotOf(int item) const
 void PlacementValidator::Push(int item)
 {
     checkStack_.push_back(item);
-    if (stackCount_[Index(item)]++ == 0) inProgress_[Index(item / 64)] |= std::uint64_t{1} << (item % 64);
+    if (stackCount_[Index(item)]++ == 0) inProgress_.Set(item);
 }
 
 void PlacementValidator::PopLast()
 {
     const int item = checkStack_.back();
     checkStack_.pop_back();
-    if (--stackCount_[Index(item)] == 0) inProgress_[Index(item / 64)] &= ~(std::uint64_t{1} << (item % 64));
+    if (--stackCount_[Index(item)] == 0) inProgress_.Reset(item);
 }
 
 void PlacementValidator::ClearStack()
@@ -133,7 +133,7 @@ void PlacementValidator::ClearStack()
 
 void PlacementValidator::Asked(int item)
 {
-    if (!asked_.empty()) asked_.back()[Index(item / 64)] |= std::uint64_t{1} << (item % 64);
+    if (!asked_.empty()) asked_.back().Set(item);
 }
 
 // One list fails at its first item that is in progress or unreachable.
@@ -151,10 +151,9 @@ bool PlacementValidator::IsReachable(int item)
 {
     const std::size_t i = Index(item);
     if (kept_[i]) {
-        const ItemSet& footprint = clearFootprint_[i];
-        if (((footprint[0] & inProgress_[0]) | (footprint[1] & inProgress_[1]) | (footprint[2] & inProgress_[2])) == 0) {
-            if (!asked_.empty())
-                for (std::size_t w = 0; w < footprint.size(); ++w) asked_.back()[w] |= footprint[w];
+        const ItemBits& footprint = clearFootprint_[i];
+        if (!footprint.Intersects(inProgress_)) {
+            if (!asked_.empty()) asked_.back() |= footprint;
             return true;
         }
     }
@@ -183,13 +182,10 @@ bool PlacementValidator::IsReachable(int item)
         }
         return false;
     }();
-    const ItemSet footprint = asked_.back();
+    const ItemBits footprint = asked_.back();
     asked_.pop_back();
-    if (!asked_.empty())
-        for (std::size_t w = 0; w < footprint.size(); ++w) asked_.back()[w] |= footprint[w];
-    const bool clear =
-        ((footprint[0] & inProgress_[0]) | (footprint[1] & inProgress_[1]) | (footprint[2] & inProgress_[2])) == 0;
-    if (reachable && checkStack_.size() == depth && clear) {
+    if (!asked_.empty()) asked_.back() |= footprint;
+    if (reachable && checkStack_.size() == depth && !footprint.Intersects(inProgress_)) {
         kept_[i] = true;
         clearFootprint_[i] = footprint;
     }

@@ -8,6 +8,7 @@
 #include "core/rng.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "items/item_bits.h"
 #include "items/item_slot_data.h"
 
 namespace tarvenna {
@@ -69,8 +70,6 @@ public:
     bool IsReachable(int item);
 
 private:
-    using ItemSet = std::array<std::uint64_t, 3>;
-
     int SlotOf(int item) const;
     bool ListReachable(const int* items, int count);
     void Push(int item);
@@ -82,9 +81,9 @@ private:
     std::array<std::int16_t, kSlotCount + 2> slotOfItem_{};
     std::vector<int> checkStack_;
     std::array<std::uint16_t, ItemRules::kMaxItem> stackCount_{};
-    ItemSet inProgress_{};              // items with a nonzero stack count
-    std::vector<ItemSet> asked_;        // per test under way: the items it asked about
-    std::array<ItemSet, ItemRules::kMaxItem> clearFootprint_{}; // of kept successes
+    ItemBits inProgress_;               // items with a nonzero stack count
+    std::vector<ItemBits> asked_;       // per test under way: the items it asked about
+    std::array<ItemBits, ItemRules::kMaxItem> clearFootprint_{}; // of kept successes
     std::array<bool, ItemRules::kMaxItem> kept_{};
 };
 
