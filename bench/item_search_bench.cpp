@@ -115,6 +115,7 @@ void BM_FastDeals(benchmark::State& benchState, Configuration c)
         total.batchDraws += funnel.batchDraws;
         total.afterLandings += funnel.afterLandings;
         total.validated += funnel.validated;
+        total.accepted += funnel.accepted;
         start = Rng::JumpOf(180ull << 16).Apply(start);
     }
     const auto deals = static_cast<double>(total.deals);
@@ -124,6 +125,7 @@ void BM_FastDeals(benchmark::State& benchState, Configuration c)
     benchState.counters["laneDraws"] = static_cast<double>(total.batchDraws) * 64 / deals;
     benchState.counters["landings"] = static_cast<double>(total.afterLandings) / deals;
     benchState.counters["validated"] = static_cast<double>(total.validated) / deals;
+    benchState.counters["accepted"] = static_cast<double>(total.accepted) / deals;
 }
 
 // Whole runs as the command makes them, files written, seeds 1, 2, ... in

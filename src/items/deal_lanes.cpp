@@ -46,44 +46,74 @@ __attribute__((always_inline)) inline void Follow(U8x64& position, const U8x64& 
     position = (position + below) | landed;
 }
 
+// 2x, saturated at 255.
+__attribute__((always_inline)) inline void Double(const U8x64& x, U8x64& doubled)
+{
+    doubled = (x + x) | reinterpret_cast<U8x64>(x > 127);
+}
+
+__attribute__((always_inline)) inline void Count(U8x64& tracker, const U8x64& doubledDraw)
+{
+    const U8x64 over = (tracker - doubledDraw) & reinterpret_cast<U8x64>(tracker > doubledDraw);
+    tracker -= over < 2 ? over : U8x64{} + 2;
+}
+
 TARVENNA_VECTOR_CLONES void RunSegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
                                        std::size_t from, std::uint64_t live, LaneQueue& out,
                                        const std::array<std::uint8_t, kGroup>* restart)
 {
     States state;
     std::memcpy(state.data(), in.state.data() + from, sizeof state);
-    std::array<U8x64, kGroup> position;
-    for (std::size_t g = 0; g < kGroup; ++g) std::memcpy(&position[g], in.position[g].data() + from, kLanes);
-    for (std::uint32_t draw = segment.first; draw < segment.end; ++draw) {
+    std::array<U8x64, kGroup> tracker;
+    std::array<U8x64, kGroup> meaning; // of the current run, kept from the run where the item leaves the pool
+    for (std::size_t g = 0; g < kGroup; ++g) {
+        std::memcpy(&tracker[g], in.tracker[g].data() + from, kLanes);
+        meaning[g] = U8x64{} + segment.needs[0][g];
+    }
+    const std::array<U8x64, kGroup> before = tracker;
+    for (std::uint32_t i = 0, run = 0; i < segment.end - segment.first; ++i) {
+        const std::uint32_t draw = segment.first + i;
         U8x64 drawn;
         NextIndices(state, draw, drawn);
-        for (std::size_t g = 0; g < kGroup; ++g) Follow(position[g], drawn);
+        U8x64 below;
+        Double(drawn, below);
+        U8x64 above;
+        Double(static_cast<std::uint8_t>(kDraws - 1 - draw) - drawn, above);
+        for (std::size_t g = 0; g < kGroup; ++g) Count(tracker[g], g < pass.fromBelow ? below : above);
+        if (((segment.runEnds >> i) & 1u) == 0 || draw + 1 == segment.end) continue;
+        ++run;
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            const auto inPool = reinterpret_cast<U8x64>((tracker[g] & 1u) != 0);
+            meaning[g] = (meaning[g] & ~inPool) | (inPool & segment.needs[run][g]);
+        }
+    }
+    std::array<U8x64, kGroup> needs;
+    for (std::size_t g = 0; g < kGroup; ++g) {
+        std::memcpy(&needs[g], in.needs[g].data() + from, kLanes);
+        // An item whose tracker lost its low bit in the segment landed in it.
+        needs[g] |= reinterpret_cast<U8x64>(((before[g] & ~tracker[g] & 1u) != 0)) & meaning[g];
     }
 
-    std::array<std::array<std::uint8_t, kLanes>, kGroup> positions;
-    std::memcpy(positions.data(), position.data(), sizeof positions);
+    std::array<std::array<std::uint8_t, kLanes>, kGroup> trackers;
+    std::memcpy(trackers.data(), tracker.data(), sizeof trackers);
+    std::array<std::array<std::uint8_t, kLanes>, kGroup> needed;
+    std::memcpy(needed.data(), needs.data(), sizeof needed);
     std::array<std::uint32_t, kLanes> states;
     std::memcpy(states.data(), state.data(), sizeof states);
-    const std::uint32_t landedHere = 256 - (segment.end - segment.first);
-    std::array<std::array<std::uint8_t, kLanes>, kGroup> needs;
     std::uint64_t alive = live;
     for (std::size_t lane = 0; lane < kLanes; ++lane) {
         bool dead = false;
-        for (std::size_t g = 0; g < kGroup; ++g) {
-            const std::uint8_t p = positions[g][lane];
-            needs[g][lane] = in.needs[g][from + lane] | (p >= landedHere ? segment.needs[g][p & 63u] : 0);
-            dead = dead || ((unsigned{needs[g][lane]} >> g) & 1u) != 0;
-        }
+        for (std::size_t g = 0; g < kGroup; ++g) dead = dead || ((unsigned{needed[g][lane]} >> g) & 1u) != 0;
         for (const auto& [g, h] : pass.pairs)
-            dead = dead || (((unsigned{needs[g][lane]} >> h) & (unsigned{needs[h][lane]} >> g) & 1u) != 0);
+            dead = dead || (((unsigned{needed[g][lane]} >> h) & (unsigned{needed[h][lane]} >> g) & 1u) != 0);
         if (dead) alive &= ~(std::uint64_t{1} << lane);
     }
     for (; alive != 0; alive &= alive - 1) {
         const auto lane = static_cast<std::size_t>(__builtin_ctzll(alive));
         const std::size_t i = out.count++;
         for (std::size_t g = 0; g < kGroup; ++g) {
-            out.position[g][i] = restart ? (*restart)[g] : positions[g][lane];
-            out.needs[g][i] = restart ? 0 : needs[g][lane];
+            out.tracker[g][i] = restart ? (*restart)[g] : trackers[g][lane];
+            out.needs[g][i] = restart ? 0 : needed[g][lane];
         }
         out.state[i] = restart ? in.dealStart[from + lane] : states[lane];
         out.dealStart[i] = in.dealStart[from + lane];
@@ -92,7 +122,7 @@ TARVENNA_VECTOR_CLONES void RunSegment(const StagedPass& pass, const Segment& se
 }
 
 TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart,
-                                             Landings& landings)
+                                             Landings& landings, WaitBytes& waits)
 {
     std::array<U8x64, kDraws> drawn;
     States state;
@@ -114,6 +144,14 @@ TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const std::ui
     for (std::size_t t = 0; t < pass.count; ++t)
         for (std::size_t lane = 0; lane < kLanes; ++lane)
             if (pass.rejects[t][landings[t][lane]] != 0) dead |= std::uint64_t{1} << lane;
+    for (std::size_t w = 0; w < pass.waiters.size(); ++w)
+        for (std::size_t group = 0; group < pass.waitTables.size(); ++group)
+            for (std::size_t lane = 0; lane < kLanes; ++lane)
+                waits[w][group][lane] = pass.waitTables[group][landings[pass.waiters[w]][lane]];
+    for (const auto& [w, v] : pass.waitPairs)
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            if (((unsigned{waits[w][v / kGroup][lane]} >> (v % kGroup)) & (unsigned{waits[v][w / kGroup][lane]} >> (w % kGroup)) & 1u) != 0)
+                dead |= std::uint64_t{1} << lane;
     return dead;
 }
 
@@ -140,9 +178,36 @@ std::uint64_t OpenedRules(const std::vector<ClauseBlock>& blocks, std::uint64_t 
     return result;
 }
 
+Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings)
+{
+    Segment segment;
+    segment.first = first;
+    segment.end = end;
+    std::uint32_t run = 0;
+    for (std::uint32_t slot = first; slot < end; ++slot) {
+        segment.needs[run] = meanings[slot];
+        if (slot + 1 < end && meanings[slot + 1] == meanings[slot]) continue;
+        segment.runEnds |= std::uint64_t{1} << (slot - first);
+        ++run;
+    }
+    return segment;
+}
+
+void StartTrackers(StagedPass& pass)
+{
+    pass.fromBelow = 0;
+    pass.start.fill(0); // out of the pool: counts nothing, lands nowhere
+    for (std::size_t g = 0; g < pass.width; ++g) {
+        const std::uint8_t item = pass.item[g];
+        const bool fromBelow = item < kCountFromTop;
+        pass.fromBelow += fromBelow ? 1 : 0;
+        pass.start[g] = static_cast<std::uint8_t>(2 * (fromBelow ? item : kDraws - 1 - item) + 1);
+    }
+}
+
 const Kernels& PortableKernels()
 {
-    static const Kernels kernels{&RunSegment, &LandAll};
+    static const Kernels kernels{&RunSegment, &LandAll, nullptr};
     return kernels;
 }
 

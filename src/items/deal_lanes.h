@@ -1,11 +1,22 @@
 #pragma once
 
 // Deals evaluated 64 at a time, one deal per byte lane, following a few
-// items through the shrinking pool. An item is known by its index in the
-// pool: a draw below it moves it down one; a draw equal to it puts it in the
-// draw's slot and parks it at 255. Every later draw is below a parked item,
-// so after draw d an item that landed in slot s reads 255 - (d - s): the
-// slot can be read back at any draw, and a parked item never lands again.
+// items through the shrinking pool.
+//
+// The full pass knows an item by its index in the pool: a draw below it
+// moves it down one; a draw equal to it puts it in the draw's slot and parks
+// it at 255. Every later draw is below a parked item, so after draw d an
+// item that landed in slot s reads 255 - (d - s): the slot can be read back
+// at any draw, and a parked item never lands again.
+//
+// The staged passes only need to know in which run of draws an item lands,
+// and count instead: t = 2c + 1 while the item is in the pool, 2c after,
+// where c counts the items left below it. A draw r below c takes 2 from t,
+// a draw of the item itself 1, any other draw nothing; with 2r saturated to
+// a byte that is t -= min(t - 2r saturated at 0, 2), three plain byte
+// operations. The parity of t says whether the item is still in the pool.
+// Items from 128 up count the items above them instead, with the index
+// n - 1 - r in a pool of n, so that t fits a byte.
 
 #include <array>
 #include <cstddef>
@@ -17,47 +28,69 @@
 namespace tarvenna::lanes {
 
 constexpr std::size_t kLanes = 64;
-constexpr std::size_t kGroup = 8;          // items a staged pass follows
+constexpr std::size_t kGroup = 8;          // items a staged pass follows at most
+constexpr std::size_t kNarrowGroup = 4;    // or exactly, in a narrow pass
 constexpr std::size_t kMaxFollowed = 128;  // items the full pass follows; a multiple of kGroup
 constexpr std::uint32_t kDraws = kSlotCount;
 constexpr std::size_t kRejectTable = 192;  // slots 0..179, padded to three vectors
+constexpr std::uint8_t kCountFromTop = 128; // items from here on count the items above them
 
 // Deals waiting for one segment of one staged pass. Room for two batches:
 // a segment appends at most one batch before the queue is drained.
 struct LaneQueue {
     std::size_t count = 0;
-    alignas(64) std::array<std::array<std::uint8_t, 2 * kLanes>, kGroup> position{};
+    alignas(64) std::array<std::array<std::uint8_t, 2 * kLanes>, kGroup> tracker{};
     alignas(64) std::array<std::array<std::uint8_t, 2 * kLanes>, kGroup> needs{}; // see Segment
     alignas(64) std::array<std::uint32_t, 2 * kLanes> state{};     // generator at the segment's first draw
     alignas(64) std::array<std::uint32_t, 2 * kLanes> dealStart{}; // generator at the deal's first draw
     alignas(64) std::array<std::uint32_t, 2 * kLanes> deal{};      // deal index within the chunk
 };
 
-// Draws [first, end) of a staged pass, and what an item landing in them
-// means: needs[g][(slot - end) mod 64] has bit g set where item g rejects
-// its deal by itself, and bit h where it rejects it if item h lands where
-// it has bit g set (each then waits for the other). Segments are at most
-// 64 draws long.
+// What item g landing in each slot means: bit g where it rejects its deal by
+// itself, and bit h where it rejects it if item h lands where it has bit g
+// set (each then waits for the other).
+using Meanings = std::array<std::array<std::uint8_t, kGroup>, kDraws>; // [slot][g]
+
+// Draws [first, end) of a staged pass, at most 64, cut into runs of draws
+// over which no meaning changes.
 struct Segment {
     std::uint32_t first = 0;
     std::uint32_t end = 0;
-    alignas(64) std::array<std::array<std::uint8_t, kLanes>, kGroup> needs{};
+    std::uint64_t runEnds = 0; // bit i: a run ends with draw first + i (the last draw ends one)
+    std::array<std::array<std::uint8_t, kGroup>, kLanes> needs{}; // [run][g]
 };
+Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings);
 
 struct StagedPass {
-    std::array<std::uint8_t, kGroup> item{};
+    std::size_t width = kGroup;              // kGroup or kNarrowGroup items
+    std::array<std::uint8_t, kGroup> item{}; // ascending: those below kCountFromTop first
+    std::size_t fromBelow = 0;               // items that count the items below them
+    std::array<std::uint8_t, kGroup> start{}; // trackers before the first draw; 0 past the width
     std::vector<std::array<std::uint8_t, 2>> pairs; // g < h that can wait for each other
     std::vector<Segment> segments;
 };
+// Sets the trackers of a pass whose items are in place.
+void StartTrackers(StagedPass& pass);
+
+constexpr std::size_t kMaxWaiters = 64;
+constexpr std::size_t kMaxWaitGroups = kMaxWaiters / kGroup;
 
 // The last pass follows every item the rules name, through all draws.
 struct FullPass {
     std::size_t count = 0; // a multiple of kGroup; padding follows item 0 and rejects nothing
     std::array<std::uint8_t, kMaxFollowed> item{};
     alignas(64) std::array<std::array<std::uint8_t, kRejectTable>, kMaxFollowed> rejects{}; // [followed][slot]
+    // Pairs of followed items that reject a deal where each lands where the
+    // other is strictly needed. Such items are numbered in groups of eight:
+    // waitTables[group][slot] has bit m where member m is strictly needed.
+    std::vector<std::uint8_t> waiters; // followed index of each
+    std::vector<std::array<std::uint8_t, kRejectTable>> waitTables;
+    std::vector<std::array<std::uint8_t, 2>> waitPairs; // waiter numbers
 };
 
 using Landings = std::array<std::array<std::uint8_t, kLanes>, kMaxFollowed>; // [followed][lane]: slot
+// Room for whom each waiter waits for, per group: [waiter][group][lane].
+using WaitBytes = std::array<std::array<std::array<std::uint8_t, kLanes>, kMaxWaitGroups>, kMaxWaiters>;
 
 // Rules that open keys, as clauses in blocks of eight: a clause holds once
 // every item of its `items` is reached, and then opens its `rules`. Items
@@ -73,12 +106,16 @@ struct Kernels {
     // Runs one segment for the deals `from` to `from + 64` of `in` (where
     // `live` has a bit; the others are padding) and appends the deals that
     // survive it to `out`. With `restart`, they start the next pass over:
-    // its items at draw 0.
+    // its trackers before the first draw.
     void (*runSegment)(const StagedPass& pass, const Segment& segment, const LaneQueue& in, std::size_t from,
                        std::uint64_t live, LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart);
     // Deals 64 deals whole and returns where every followed item landed,
-    // and which deals a landing rejects (bit per lane).
-    std::uint64_t (*landAll)(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings);
+    // and which deals a landing or a pair rejects (bit per lane).
+    std::uint64_t (*landAll)(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings,
+                             WaitBytes& waits);
+    // Deals one deal whole from its first draw's generator state: the item
+    // of each slot, before the pins. Null where the plain deal is as quick.
+    void (*dealWhole)(std::uint32_t dealStart, std::array<std::uint8_t, kDraws>& itemOfSlot);
 };
 
 // Plain vector code for any processor.

@@ -9,6 +9,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 #include <bit>
+#include <utility>
 
 #include "core/rng.h"
 #include "items/deal_divisors.h"
@@ -88,37 +89,65 @@ TARVENNA_AVX512_INLINE void AppendWords(std::uint32_t* out, __mmask64 alive, con
     }
 }
 
+// The counting tracker: t -= min(t - 2r saturated at 0, 2).
+TARVENNA_AVX512_INLINE void Count(__m512i& tracker, __m512i doubledDraw)
+{
+    tracker = _mm512_sub_epi8(tracker, _mm512_min_epu8(_mm512_subs_epu8(tracker, doubledDraw), _mm512_set1_epi8(2)));
+}
+
+template <std::size_t Width, std::size_t FromBelow>
 TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
                                 std::size_t from, std::uint64_t live, LaneQueue& out,
                                 const std::array<std::uint8_t, kGroup>* restart)
 {
     States state = LoadStates(in.state.data() + from);
-    __m512i position[kGroup];
+    __m512i tracker[Width];
+    std::uint64_t inPoolBefore[Width];
 #pragma GCC unroll 8
-    for (std::size_t g = 0; g < kGroup; ++g) position[g] = _mm512_loadu_si512(in.position[g].data() + from);
+    for (std::size_t g = 0; g < Width; ++g) {
+        tracker[g] = _mm512_loadu_si512(in.tracker[g].data() + from);
+        inPoolBefore[g] = _mm512_test_epi8_mask(tracker[g], _mm512_set1_epi8(1));
+    }
     // All draws first: the generator's chain of multiplies then runs apart
-    // from the compares that wait for it.
+    // from the counting that waits for it.
     __m512i drawn[kLanes];
     const std::uint32_t length = segment.end - segment.first;
     for (std::uint32_t i = 0; i < length; ++i) drawn[i] = NextIndices(state, segment.first + i);
-    for (std::uint32_t i = 0; i < length; ++i) {
+    // What landing in the current run means, kept from the run where an
+    // item leaves the pool.
+    __m512i meaning[Width];
 #pragma GCC unroll 8
-        for (std::size_t g = 0; g < kGroup; ++g) Follow(position[g], drawn[i]);
+    for (std::size_t g = 0; g < Width; ++g) meaning[g] = _mm512_set1_epi8(static_cast<char>(segment.needs[0][g]));
+    for (std::uint32_t i = 0, run = 0; i < length; ++i) {
+        const __m512i below = _mm512_adds_epu8(drawn[i], drawn[i]);
+        __m512i above = below;
+        if constexpr (FromBelow < Width) {
+            const __m512i mirrored =
+                _mm512_sub_epi8(_mm512_set1_epi8(static_cast<char>(kDraws - 1 - segment.first - i)), drawn[i]);
+            above = _mm512_adds_epu8(mirrored, mirrored);
+        }
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < Width; ++g) Count(tracker[g], g < FromBelow ? below : above);
+        if (((segment.runEnds >> i) & 1u) == 0 || i + 1 == length) continue;
+        ++run;
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < Width; ++g) {
+            const __mmask64 inPool = _mm512_test_epi8_mask(tracker[g], _mm512_set1_epi8(1));
+            meaning[g] = _mm512_mask_mov_epi8(meaning[g], inPool, _mm512_set1_epi8(static_cast<char>(segment.needs[run][g])));
+        }
+    }
+    __m512i needs[Width];
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < Width; ++g) {
+        const __mmask64 landed = inPoolBefore[g] & ~_mm512_test_epi8_mask(tracker[g], _mm512_set1_epi8(1));
+        const __m512i before = _mm512_loadu_si512(in.needs[g].data() + from);
+        needs[g] = _mm512_mask_mov_epi8(before, landed, _mm512_or_si512(before, meaning[g]));
     }
 
-    // Items that landed in this segment read 256 - length and up; what
-    // their slot means sits at that value mod 64.
-    const __m512i landedHere = _mm512_set1_epi8(static_cast<char>(256 - (segment.end - segment.first)));
-    __m512i needs[kGroup];
     __mmask64 dead = 0;
 #pragma GCC unroll 8
-    for (std::size_t g = 0; g < kGroup; ++g) {
-        const __mmask64 landed = _mm512_cmpge_epu8_mask(position[g], landedHere);
-        const __m512i meaning =
-            _mm512_maskz_permutexvar_epi8(landed, position[g], _mm512_load_si512(segment.needs[g].data()));
-        needs[g] = _mm512_or_si512(_mm512_loadu_si512(in.needs[g].data() + from), meaning);
+    for (std::size_t g = 0; g < Width; ++g)
         dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << g)));
-    }
     for (const auto& [g, h] : pass.pairs) {
         dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << h))) &
                 _mm512_test_epi8_mask(needs[h], _mm512_set1_epi8(static_cast<char>(1u << g)));
@@ -126,13 +155,20 @@ TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, 
     const __mmask64 alive = live & ~dead;
 
     const std::size_t at = out.count;
+    // A restart sets every tracker the next pass may have; otherwise the
+    // next segment is of this pass.
+    if (restart) {
 #pragma GCC unroll 8
-    for (std::size_t g = 0; g < kGroup; ++g) {
-        const __m512i moved = restart ? _mm512_set1_epi8(static_cast<char>((*restart)[g]))
-                                      : _mm512_maskz_compress_epi8(alive, position[g]);
-        _mm512_storeu_si512(out.position[g].data() + at, moved);
-        const __m512i kept = restart ? _mm512_setzero_si512() : _mm512_maskz_compress_epi8(alive, needs[g]);
-        _mm512_storeu_si512(out.needs[g].data() + at, kept);
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            _mm512_storeu_si512(out.tracker[g].data() + at, _mm512_set1_epi8(static_cast<char>((*restart)[g])));
+            _mm512_storeu_si512(out.needs[g].data() + at, _mm512_setzero_si512());
+        }
+    } else {
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < Width; ++g) {
+            _mm512_storeu_si512(out.tracker[g].data() + at, _mm512_maskz_compress_epi8(alive, tracker[g]));
+            _mm512_storeu_si512(out.needs[g].data() + at, _mm512_maskz_compress_epi8(alive, needs[g]));
+        }
     }
     const States dealStart = LoadStates(in.dealStart.data() + from);
     AppendWords(out.state.data() + at, alive, restart ? dealStart : state);
@@ -141,7 +177,35 @@ TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, 
     out.count = at + static_cast<std::size_t>(std::popcount(alive));
 }
 
-TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings)
+using SegmentRun = void (*)(const StagedPass&, const Segment&, const LaneQueue&, std::size_t, std::uint64_t,
+                            LaneQueue&, const std::array<std::uint8_t, kGroup>*);
+
+template <std::size_t Width, std::size_t... FromBelow>
+constexpr std::array<SegmentRun, Width + 1> SegmentRuns(std::index_sequence<FromBelow...>)
+{
+    return {&RunSegment<Width, FromBelow>...};
+}
+
+TARVENNA_AVX512 void RunAnySegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
+                                   std::size_t from, std::uint64_t live, LaneQueue& out,
+                                   const std::array<std::uint8_t, kGroup>* restart)
+{
+    static constexpr auto kNarrow = SegmentRuns<kNarrowGroup>(std::make_index_sequence<kNarrowGroup + 1>{});
+    static constexpr auto kWide = SegmentRuns<kGroup>(std::make_index_sequence<kGroup + 1>{});
+    const SegmentRun run = pass.width == kNarrowGroup ? kNarrow[pass.fromBelow] : kWide[pass.fromBelow];
+    run(pass, segment, in, from, live, out, restart);
+}
+
+// table[slot] for slots below 192.
+TARVENNA_AVX512_INLINE __m512i LookUp(const std::uint8_t* table, __m512i slot)
+{
+    const __m512i low = _mm512_permutex2var_epi8(_mm512_loadu_si512(table), slot, _mm512_loadu_si512(table + 64));
+    const __m512i high = _mm512_permutexvar_epi8(slot, _mm512_loadu_si512(table + 128));
+    return _mm512_mask_blend_epi8(_mm512_movepi8_mask(slot), low, high);
+}
+
+TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings,
+                                      WaitBytes& waits)
 {
     __m512i drawn[kDraws];
     States state = LoadStates(dealStart);
@@ -161,22 +225,53 @@ TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t*
         for (std::size_t g = 0; g < kGroup; ++g) {
             const __m512i slot = _mm512_sub_epi8(position[g], _mm512_set1_epi8(76));
             _mm512_storeu_si512(landings[first + g].data(), slot);
-            const std::uint8_t* rejects = pass.rejects[first + g].data();
-            const __m512i low = _mm512_permutex2var_epi8(_mm512_load_si512(rejects), slot,
-                                                         _mm512_load_si512(rejects + 64));
-            const __m512i high = _mm512_permutexvar_epi8(slot, _mm512_load_si512(rejects + 128));
-            const __m512i verdict = _mm512_mask_blend_epi8(_mm512_movepi8_mask(slot), low, high);
+            const __m512i verdict = LookUp(pass.rejects[first + g].data(), slot);
             dead |= _mm512_test_epi8_mask(verdict, verdict);
         }
     }
+    for (std::size_t w = 0; w < pass.waiters.size(); ++w) {
+        const __m512i slot = _mm512_loadu_si512(landings[pass.waiters[w]].data());
+        for (std::size_t group = 0; group < pass.waitTables.size(); ++group)
+            _mm512_storeu_si512(waits[w][group].data(), LookUp(pass.waitTables[group].data(), slot));
+    }
+    for (const auto& [w, v] : pass.waitPairs) {
+        const __m512i waitsForV = _mm512_loadu_si512(waits[w][v / kGroup].data());
+        const __m512i waitsForW = _mm512_loadu_si512(waits[v][w / kGroup].data());
+        dead |= _mm512_test_epi8_mask(waitsForV, _mm512_set1_epi8(static_cast<char>(1u << (v % kGroup)))) &
+                _mm512_test_epi8_mask(waitsForW, _mm512_set1_epi8(static_cast<char>(1u << (w % kGroup))));
+    }
     return dead;
+}
+
+// The pool as a set of item bits: the draw takes the k-th item left, which
+// a bit deposit finds without moving the others.
+TARVENNA_AVX512 void DealWhole(std::uint32_t dealStart, std::array<std::uint8_t, kDraws>& itemOfSlot)
+{
+    std::array<std::uint64_t, 3> left{~std::uint64_t{0}, ~std::uint64_t{0}, (std::uint64_t{1} << (kDraws - 128)) - 1};
+    std::uint32_t inFirst = 64;  // items left in word 0
+    std::uint32_t inSecond = 64; // and in word 1
+    Rng rng(dealStart);
+    for (std::uint32_t slot = 0; slot < kDraws; ++slot) {
+        std::uint32_t k = kDealDivisors.Remainder(static_cast<std::uint32_t>(rng.Next()), kDraws - slot);
+        // Masks, not branches: the word is as random as the draw.
+        const std::uint32_t pastFirst = 0u - static_cast<std::uint32_t>(k >= inFirst);
+        k -= inFirst & pastFirst;
+        const std::uint32_t pastSecond = pastFirst & (0u - static_cast<std::uint32_t>(k >= inSecond));
+        k -= inSecond & pastSecond;
+        const std::uint32_t word = (pastFirst & 1u) + (pastSecond & 1u);
+        const std::uint64_t bit = _pdep_u64(std::uint64_t{1} << k, left[word]);
+        left[word] ^= bit;
+        inFirst -= ~pastFirst & 1u;
+        inSecond -= pastFirst & ~pastSecond & 1u;
+        itemOfSlot[slot] = static_cast<std::uint8_t>(64 * word + static_cast<std::uint32_t>(std::countr_zero(bit)));
+    }
 }
 
 } // namespace
 
 const Kernels* Avx512Kernels()
 {
-    static const Kernels kernels{&RunSegment, &LandAll};
+    static const Kernels kernels{&RunAnySegment, &LandAll, &DealWhole};
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
                                   __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");

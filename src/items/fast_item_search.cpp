@@ -30,11 +30,23 @@ std::uint64_t ChunkStart(std::uint64_t chunk)
                                  : kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
 }
 constexpr std::size_t kStagedPasses = 2;
-constexpr double kSegmentCost = 8;    // the work of a segment's start and end, in draws
+constexpr double kSegmentCost = 12;    // the work of a segment's start and end, in draws
 constexpr double kSurvivorCost = 300; // the later work for a deal that survives a staged pass, in draws
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
+// A pair whose waiting slots make a cycle likelier than this, as the
+// product of their counts (out of 180 * 180), earns a test in the full pass.
+constexpr int kLeastPairWeight = 24;
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
+
+// The work of one draw in a staged pass that follows `width` items, as a
+// share of that of a full group: the draw itself is about seven times the
+// counting for one item.
+double DrawWork(std::size_t width)
+{
+    constexpr double kDraw = 7;
+    return (kDraw + static_cast<double>(width)) / (kDraw + static_cast<double>(kGroup));
+}
 
 
 } // namespace
@@ -244,10 +256,10 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         rejectingShare[c] = countBefore(candidates[c].rejects);
         waitingShare[c] = countBefore(waitingSlots[Index(candidates[c].item)]);
     }
-    auto workOf = [&](const Curve& share) {
+    auto workOf = [&](const Curve& share, std::size_t width) {
         double total = 0;
         for (std::size_t point = 0; point + 1 < kPoints; ++point) total += share[point] * kStep;
-        return total + share[kPoints - 1] * kSurvivorCost;
+        return total * DrawWork(width) + share[kPoints - 1] * kSurvivorCost;
     };
     std::vector<bool> picked(candidates.size());
     for (std::size_t passIndex = 0; passIndex < kStagedPasses; ++passIndex) {
@@ -267,12 +279,13 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             }
             return result;
         };
-        double passWork = workOf(survival);
+        double passWork = workOf(survival, kGroup);
+        std::vector<Curve> survivalAfter; // each member added
         while (members.size() < kGroup) {
             std::size_t best = candidates.size();
             for (std::size_t c = 0; c < candidates.size(); ++c) {
                 if (std::find(members.begin(), members.end(), c) != members.end()) continue;
-                const double withIt = workOf(aliveWith(c));
+                const double withIt = workOf(aliveWith(c), kGroup);
                 if (withIt < passWork) {
                     passWork = withIt;
                     best = c;
@@ -281,26 +294,40 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             if (best == candidates.size()) break;
             survival = aliveWith(best);
             members.push_back(best);
+            survivalAfter.push_back(survival);
         }
         if (members.empty()) break;
-        const std::size_t size = members.size();
-        std::array<const Candidate*, kGroup> group{};
-        for (std::size_t g = 0; g < size; ++g) {
-            group[g] = &candidates[members[g]];
+        // Fewer items draw for less: the first few alone may do better.
+        std::size_t width = kGroup;
+        if (members.size() <= lanes::kNarrowGroup ||
+            workOf(survivalAfter[lanes::kNarrowGroup - 1], lanes::kNarrowGroup) < passWork) {
+            width = lanes::kNarrowGroup;
+            members.resize(std::min(members.size(), width));
+        }
+        // Ascending items, padding (item 0, meaning nothing) included: the
+        // trackers want those that count from the top last.
+        auto itemOf = [](const Candidate* c) { return c ? c->item : 0; };
+        std::vector<const Candidate*> sorted(width);
+        for (std::size_t g = 0; g < members.size(); ++g) {
+            sorted[g] = &candidates[members[g]];
             picked[members[g]] = true;
         }
+        std::sort(sorted.begin(), sorted.end(), [&](const Candidate* a, const Candidate* b) { return itemOf(a) < itemOf(b); });
+        std::array<const Candidate*, kGroup> group{};
+        std::copy(sorted.begin(), sorted.end(), group.begin());
 
         lanes::StagedPass pass;
-        for (std::size_t g = 0; g < size; ++g) pass.item[g] = static_cast<std::uint8_t>(group[g]->item);
-        for (std::size_t g = 0; g < size; ++g)
-            for (std::size_t h = g + 1; h < size; ++h)
-                if (canWaitFor(*group[g], *group[h]))
+        pass.width = width;
+        for (std::size_t g = 0; g < kGroup; ++g) pass.item[g] = static_cast<std::uint8_t>(itemOf(group[g]));
+        lanes::StartTrackers(pass);
+        for (std::size_t g = 0; g < kGroup; ++g)
+            for (std::size_t h = g + 1; h < kGroup; ++h)
+                if (group[g] && group[h] && canWaitFor(*group[g], *group[h]))
                     pass.pairs.push_back({static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(h)});
-        // What item g landing in each slot means; padding (past `size`) means nothing.
-        std::array<std::array<std::uint8_t, kGroup>, kSlotCount> meaning{};
+        lanes::Meanings meaning{};
         for (std::size_t slot = 0; slot < kSlotCount; ++slot)
-            for (std::size_t g = 0; g < size; ++g)
-                meaning[slot][g] = static_cast<std::uint8_t>(group[g]->rejects[slot] ? 1u << g : 0u);
+            for (std::size_t g = 0; g < kGroup; ++g)
+                meaning[slot][g] = static_cast<std::uint8_t>(group[g] && group[g]->rejects[slot] ? 1u << g : 0u);
         for (const auto& [a, b] : pass.pairs) {
             for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
                 if (waitingSlots[Index(group[b]->item)][slot]) meaning[slot][a] |= static_cast<std::uint8_t>(1u << b);
@@ -332,14 +359,8 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
                 }
             }
         }
-        for (std::uint32_t end = kDrawsPerDeal; end > 0; end = segmentStart[end]) {
-            lanes::Segment segment;
-            segment.first = segmentStart[end];
-            segment.end = end;
-            for (std::uint32_t s = segment.first; s < end; ++s)
-                for (std::size_t g = 0; g < kGroup; ++g) segment.needs[g][(s - end) % kLanes] = needsAt(g, s);
-            pass.segments.insert(pass.segments.begin(), segment);
-        }
+        for (std::uint32_t end = kDrawsPerDeal; end > 0; end = segmentStart[end])
+            pass.segments.insert(pass.segments.begin(), lanes::MakeSegment(segmentStart[end], end, meaning));
         p.stagedPasses.push_back(pass);
     }
 
@@ -357,6 +378,35 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     for (std::size_t t = 0; t < full.count; ++t) followedOf[full.item[t]] = static_cast<int>(t);
     p.followedCount = full.count;
     while (full.count % kGroup != 0) full.count++; // follows item 0, rejects nothing
+
+    // The pairs that can wait for each other, but for those a staged pass
+    // tests and those too unlikely to be worth a test.
+    auto testedInAStagedPass = [&](int a, int b) {
+        return std::any_of(p.stagedPasses.begin(), p.stagedPasses.end(), [&](const lanes::StagedPass& pass) {
+            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const std::array<std::uint8_t, 2>& pair) {
+                const int g = pass.item[pair[0]];
+                const int h = pass.item[pair[1]];
+                return (g == a && h == b) || (g == b && h == a);
+            });
+        });
+    };
+    std::vector<int> waiters; // items
+    for (std::size_t t = 0; t < p.followedCount && waiters.size() < lanes::kMaxWaiters; ++t) {
+        const int item = full.item[t];
+        if (!pinned[Index(item)] && waitingSlotCount[Index(item)] > 0) {
+            full.waiters.push_back(static_cast<std::uint8_t>(t));
+            waiters.push_back(item);
+        }
+    }
+    for (std::size_t w = 0; w < waiters.size(); ++w) {
+        for (std::size_t v = w + 1; v < waiters.size(); ++v)
+            if (!testedInAStagedPass(waiters[w], waiters[v]) &&
+                waitingSlotCount[Index(waiters[w])] * waitingSlotCount[Index(waiters[v])] >= kLeastPairWeight)
+                full.waitPairs.push_back({static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(v)});
+        if (w % kGroup == 0) full.waitTables.emplace_back();
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+            if (waitingSlots[Index(waiters[w])][slot]) full.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
+    }
 
     // The checks on its landings.
     std::array<int, kItemCount> denseOf{};
@@ -490,7 +540,7 @@ private:
         }
         if (staged) {
             for (std::size_t g = 0; g < kGroup; ++g) {
-                std::memset(queue.position[g].data() + at, p_.stagedPasses.front().item[g], kLanes);
+                std::memset(queue.tracker[g].data() + at, p_.stagedPasses.front().start[g], kLanes);
                 std::memset(queue.needs[g].data() + at, 0, kLanes);
             }
         }
@@ -526,8 +576,8 @@ private:
         const std::size_t pass = passOfQueue_[q];
         const bool lastOfPass = q + 1 == firstQueueOfPass_[pass + 1];
         const std::array<std::uint8_t, kGroup>* restart = nullptr;
-        if (lastOfPass && pass + 1 < p_.stagedPasses.size()) restart = &p_.stagedPasses[pass + 1].item;
-        else if (lastOfPass) restart = &p_.stagedPasses[pass].item; // the full pass ignores them
+        if (lastOfPass && pass + 1 < p_.stagedPasses.size()) restart = &p_.stagedPasses[pass + 1].start;
+        else if (lastOfPass) restart = &p_.stagedPasses[pass].start; // the full pass ignores them
         const std::size_t before = next.count;
         const std::size_t from = BatchStart(queue);
         p_.kernels->runSegment(p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next,
@@ -551,17 +601,34 @@ private:
         std::uint64_t alive = LiveLanes(queue);
         const std::uint32_t* dealStart = queue.dealStart.data() + from;
         for (std::size_t lane = used; lane < kLanes; ++lane) queue.dealStart[from + lane] = dealStart[0];
-        alive &= ~p_.kernels->landAll(p_.fullPass, dealStart, landings_);
+        alive &= ~p_.kernels->landAll(p_.fullPass, dealStart, landings_, waits_);
         if (funnel_) funnel_->afterLandings += static_cast<std::uint64_t>(std::popcount(alive));
         for (; alive != 0; alive &= alive - 1) {
             const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
             if (p_.fullPassComplete && !p_.MayPass(landings_, lane)) continue;
             if (funnel_) ++funnel_->validated;
-            Rng rng(dealStart[lane]);
-            ShuffleItems(p_.pinnedSlots, rng, assignment_);
-            if (validator_.ValidatePlacement(assignment_)) found_ = std::min(found_, first_ + queue.deal[from + lane]);
+            Deal(dealStart[lane]);
+            if (!validator_.ValidatePlacement(assignment_)) continue;
+            if (funnel_) ++funnel_->accepted;
+            found_ = std::min(found_, first_ + queue.deal[from + lane]);
         }
         queue.count = from;
+    }
+
+    void Deal(std::uint32_t dealStart)
+    {
+        if (p_.kernels->dealWhole == nullptr) {
+            Rng rng(dealStart);
+            return ShuffleItems(p_.pinnedSlots, rng, assignment_);
+        }
+        std::array<std::uint8_t, kDrawsPerDeal> itemOfSlot;
+        std::array<std::uint8_t, kSlotCount> slotOfItem;
+        p_.kernels->dealWhole(dealStart, itemOfSlot);
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+            assignment_[slot] = itemOfSlot[slot];
+            slotOfItem[itemOfSlot[slot]] = static_cast<std::uint8_t>(slot);
+        }
+        PutPinsBack(p_.pinnedSlots, assignment_, slotOfItem);
     }
 
     const FastItemSearch::Prepared& p_;
@@ -573,6 +640,7 @@ private:
     std::vector<std::size_t> firstQueueOfPass_;
     std::array<Rng::Jump, kLanes> laneJump_{};
     lanes::Landings landings_{};
+    lanes::WaitBytes waits_{};
     SlotAssignment assignment_{};
     std::uint64_t first_ = 0;
     std::uint64_t found_ = kNone;

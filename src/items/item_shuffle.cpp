@@ -87,6 +87,12 @@ void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment&
         assignment[slot] = item;
         slotOfItem[Index(item)] = static_cast<std::uint8_t>(slot);
     }
+    PutPinsBack(pinnedSlots, assignment, slotOfItem);
+}
+
+void PutPinsBack(const std::vector<int>& pinnedSlots, SlotAssignment& assignment,
+                 std::array<std::uint8_t, kSlotCount>& slotOfItem)
+{
     // The deal is a permutation, so the slot of each item is known without a search.
     for (int slot : pinnedSlots) {
         const std::size_t pinned = Index(slot);

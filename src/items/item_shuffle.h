@@ -54,6 +54,10 @@ private:
 
 // One deal: 180 draws, then the pins.
 void ShuffleItems(const std::vector<int>& pinnedSlots, Rng& rng, SlotAssignment& assignment);
+// The pins of a deal whose draws put the items in `assignment`, with the
+// slot of each item in `slotOfItem`.
+void PutPinsBack(const std::vector<int>& pinnedSlots, SlotAssignment& assignment,
+                 std::array<std::uint8_t, kSlotCount>& slotOfItem);
 
 // Tests deals against the rules. Keeps the check stack between tests of one
 // pass, as the acceptance of a deal depends on its left-over entries.

@@ -38,7 +38,7 @@ std::array<std::uint32_t, kLanes> RandomStates(Rng& source)
     return states;
 }
 
-TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsReject)
+TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsOrPairsReject)
 {
     FullPass pass;
     pass.count = 24;
@@ -46,20 +46,58 @@ TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsReject)
     // Item 3 rejects in the last slot only, item 10 in the even slots.
     pass.rejects[0][179] = 0xFF;
     for (std::size_t slot = 0; slot < kSlotCount; slot += 2) pass.rejects[1][slot] = 0xFF;
+    // Ten waiters over two groups (followed 1, 3, .. 19), and the pairs
+    // among them but for those whose numbers add up to a multiple of three.
+    auto needed = [](std::size_t w, std::size_t slot) { return (slot * 5 + 11 * w) % 7 == 0; };
+    for (std::size_t w = 0; w < 10; ++w) {
+        pass.waiters.push_back(static_cast<std::uint8_t>(2 * w + 1));
+        if (w % kGroup == 0) pass.waitTables.emplace_back();
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+            if (needed(w, slot)) pass.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
+        for (std::size_t v = 0; v < w; ++v)
+            if ((v + w) % 3 != 0) pass.waitPairs.push_back({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(w)});
+    }
 
     Rng source(99);
+    int pairRejects = 0;
     for (const Kernels* kernels : KernelsToTest()) {
         for (int round = 0; round < 20; ++round) {
             const std::array<std::uint32_t, kLanes> states = RandomStates(source);
             Landings landings{};
-            const std::uint64_t dead = kernels->landAll(pass, states.data(), landings);
+            WaitBytes waits{};
+            const std::uint64_t dead = kernels->landAll(pass, states.data(), landings, waits);
             for (std::size_t lane = 0; lane < kLanes; ++lane) {
                 const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane]);
                 for (std::size_t t = 0; t < pass.count; ++t)
                     ASSERT_EQ(landings[t][lane], slotOf[pass.item[t]]) << "item " << int{pass.item[t]};
-                const bool rejected = slotOf[3] == 179 || slotOf[10] % 2 == 0;
+                bool rejected = slotOf[3] == 179 || slotOf[10] % 2 == 0;
+                auto slotOfWaiter = [&](std::size_t w) { return static_cast<std::size_t>(slotOf[pass.item[2 * w + 1]]); };
+                for (const auto& [v, w] : pass.waitPairs) {
+                    const bool cycle = needed(w, slotOfWaiter(v)) && needed(v, slotOfWaiter(w));
+                    pairRejects += cycle && !rejected ? 1 : 0;
+                    rejected = rejected || cycle;
+                }
                 ASSERT_EQ((dead >> lane) & 1u, rejected ? 1u : 0u) << "lane " << lane;
             }
+        }
+    }
+    EXPECT_GT(pairRejects, 100) << "the pairs reject deals that nothing else does";
+}
+
+TEST(DealLanes, AWholeDealPutsTheSameItemsInTheSlotsAsThePlainDeal)
+{
+    Rng source(5);
+    for (const Kernels* kernels : KernelsToTest()) {
+        if (kernels->dealWhole == nullptr) continue;
+        for (int round = 0; round < 2000; ++round) {
+            const auto start = static_cast<std::uint32_t>(source.Next()) << 17 ^ static_cast<std::uint32_t>(source.Next());
+            std::array<std::uint8_t, kDraws> itemOfSlot{};
+            kernels->dealWhole(start, itemOfSlot);
+            Rng rng(start);
+            SlotAssignment assignment{};
+            ShuffleItems({}, rng, assignment);
+            for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+                ASSERT_EQ(int{itemOfSlot[slot]}, assignment[slot]) << "slot " << slot << " round " << round;
         }
     }
 }
@@ -69,29 +107,29 @@ TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsReject)
 // waited for each other.
 TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
 {
+    // Both ends of both ways of counting among the items.
     StagedPass pass;
-    for (std::size_t g = 0; g < kGroup; ++g) pass.item[g] = static_cast<std::uint8_t>(20 * g + 5);
+    pass.item = {0, 27, 60, 100, 127, 128, 150, 179};
+    StartTrackers(pass);
+    ASSERT_EQ(pass.fromBelow, 5u);
     pass.pairs = {{0, 1}, {2, 5}};
     auto rejectsAlone = [](std::size_t g, std::uint32_t slot) { return slot % 29 == 3 * g + 1; };
     auto waitsFor = [](std::size_t g, std::size_t other, std::uint32_t slot) {
         return (g == 0 && other == 1 && slot < 60) || (g == 1 && other == 0 && slot >= 120) ||
                (g == 2 && other == 5 && slot % 2 == 0) || (g == 5 && other == 2 && slot % 3 == 0);
     };
-    // Segments of uneven lengths, the longest allowed among them.
-    for (std::uint32_t first = 0, length = 1; first < kSlotCount; first += length, length = std::min<std::uint32_t>(64, length * 3)) {
-        Segment segment;
-        segment.first = first;
-        segment.end = std::min<std::uint32_t>(kSlotCount, first + length);
-        for (std::uint32_t slot = segment.first; slot < segment.end; ++slot) {
-            for (std::size_t g = 0; g < kGroup; ++g) {
-                auto bits = static_cast<std::uint8_t>(rejectsAlone(g, slot) ? 1u << g : 0u);
-                for (std::size_t other = 0; other < kGroup; ++other)
-                    if (waitsFor(g, other, slot)) bits |= static_cast<std::uint8_t>(1u << other);
-                segment.needs[g][(slot - segment.end) % kLanes] = bits;
-            }
+    Meanings meanings{};
+    for (std::uint32_t slot = 0; slot < kSlotCount; ++slot) {
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            auto bits = static_cast<std::uint8_t>(rejectsAlone(g, slot) ? 1u << g : 0u);
+            for (std::size_t other = 0; other < kGroup; ++other)
+                if (waitsFor(g, other, slot)) bits |= static_cast<std::uint8_t>(1u << other);
+            meanings[slot][g] = bits;
         }
-        pass.segments.push_back(segment);
     }
+    // Segments of uneven lengths, the longest allowed among them.
+    for (std::uint32_t first = 0, length = 1; first < kSlotCount; first += length, length = std::min<std::uint32_t>(64, length * 3))
+        pass.segments.push_back(MakeSegment(first, std::min<std::uint32_t>(kSlotCount, first + length), meanings));
 
     Rng source(7);
     for (const Kernels* kernels : KernelsToTest()) {
@@ -101,7 +139,7 @@ TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
             const std::size_t used = round % 3 == 0 ? 41 : kLanes;
             LaneQueue queue;
             for (std::size_t lane = 0; lane < used; ++lane) {
-                for (std::size_t g = 0; g < kGroup; ++g) queue.position[g][lane] = pass.item[g];
+                for (std::size_t g = 0; g < kGroup; ++g) queue.tracker[g][lane] = pass.start[g];
                 queue.state[lane] = queue.dealStart[lane] = states[lane];
                 queue.deal[lane] = static_cast<std::uint32_t>(lane);
             }
