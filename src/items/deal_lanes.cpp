@@ -104,7 +104,7 @@ TARVENNA_VECTOR_CLONES void RunSegment(const StagedPass& pass, const Segment& se
     for (std::size_t lane = 0; lane < kLanes; ++lane) {
         bool dead = false;
         for (std::size_t g = 0; g < kGroup; ++g) dead = dead || ((unsigned{needed[g][lane]} >> g) & 1u) != 0;
-        for (const auto& [g, h] : pass.pairs)
+        for (const auto& [g, h] : segment.pairs)
             dead = dead || (((unsigned{needed[g][lane]} >> h) & (unsigned{needed[h][lane]} >> g) & 1u) != 0);
         if (dead) alive &= ~(std::uint64_t{1} << lane);
     }
@@ -178,7 +178,7 @@ std::uint64_t OpenedRules(const std::vector<ClauseBlock>& blocks, std::uint64_t 
     return result;
 }
 
-Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings)
+Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings, const std::vector<Pair>& pairs)
 {
     Segment segment;
     segment.first = first;
@@ -189,6 +189,19 @@ Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& mean
         if (slot + 1 < end && meanings[slot + 1] == meanings[slot]) continue;
         segment.runEnds |= std::uint64_t{1} << (slot - first);
         ++run;
+    }
+    // A pair can only reject here once both may wait, and only newly if
+    // one of them may start waiting here.
+    auto mayWait = [&](std::size_t g, std::size_t h, std::uint32_t from, std::uint32_t to) {
+        for (std::uint32_t slot = from; slot < to; ++slot)
+            if ((meanings[slot][g] >> h) & 1u) return true;
+        return false;
+    };
+    for (const Pair& pair : pairs) {
+        const std::size_t g = pair[0];
+        const std::size_t h = pair[1];
+        if (mayWait(g, h, 0, end) && mayWait(h, g, 0, end) && (mayWait(g, h, first, end) || mayWait(h, g, first, end)))
+            segment.pairs.push_back(pair);
     }
     return segment;
 }

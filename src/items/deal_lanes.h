@@ -51,6 +51,8 @@ struct LaneQueue {
 // set (each then waits for the other).
 using Meanings = std::array<std::array<std::uint8_t, kGroup>, kDraws>; // [slot][g]
 
+using Pair = std::array<std::uint8_t, 2>; // g < h that can wait for each other
+
 // Draws [first, end) of a staged pass, at most 64, cut into runs of draws
 // over which no meaning changes.
 struct Segment {
@@ -58,15 +60,16 @@ struct Segment {
     std::uint32_t end = 0;
     std::uint64_t runEnds = 0; // bit i: a run ends with draw first + i (the last draw ends one)
     std::array<std::array<std::uint8_t, kGroup>, kLanes> needs{}; // [run][g]
+    std::vector<Pair> pairs; // those of the pass that can newly reject at its end
 };
-Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings);
+Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& meanings, const std::vector<Pair>& pairs);
 
 struct StagedPass {
     std::size_t width = kGroup;              // kGroup or kNarrowGroup items
     std::array<std::uint8_t, kGroup> item{}; // ascending: those below kCountFromTop first
     std::size_t fromBelow = 0;               // items that count the items below them
     std::array<std::uint8_t, kGroup> start{}; // trackers before the first draw; 0 past the width
-    std::vector<std::array<std::uint8_t, 2>> pairs; // g < h that can wait for each other
+    std::vector<Pair> pairs;
     std::vector<Segment> segments;
 };
 // Sets the trackers of a pass whose items are in place.

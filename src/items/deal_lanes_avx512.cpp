@@ -96,7 +96,7 @@ TARVENNA_AVX512_INLINE void Count(__m512i& tracker, __m512i doubledDraw)
 }
 
 template <std::size_t Width, std::size_t FromBelow>
-TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
+TARVENNA_AVX512 void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in,
                                 std::size_t from, std::uint64_t live, LaneQueue& out,
                                 const std::array<std::uint8_t, kGroup>* restart)
 {
@@ -148,7 +148,7 @@ TARVENNA_AVX512 void RunSegment(const StagedPass& pass, const Segment& segment, 
 #pragma GCC unroll 8
     for (std::size_t g = 0; g < Width; ++g)
         dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << g)));
-    for (const auto& [g, h] : pass.pairs) {
+    for (const auto& [g, h] : segment.pairs) {
         dead |= _mm512_test_epi8_mask(needs[g], _mm512_set1_epi8(static_cast<char>(1u << h))) &
                 _mm512_test_epi8_mask(needs[h], _mm512_set1_epi8(static_cast<char>(1u << g)));
     }

@@ -360,7 +360,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             }
         }
         for (std::uint32_t end = kDrawsPerDeal; end > 0; end = segmentStart[end])
-            pass.segments.insert(pass.segments.begin(), lanes::MakeSegment(segmentStart[end], end, meaning));
+            pass.segments.insert(pass.segments.begin(), lanes::MakeSegment(segmentStart[end], end, meaning, pass.pairs));
         p.stagedPasses.push_back(pass);
     }
 
@@ -383,7 +383,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     // tests and those too unlikely to be worth a test.
     auto testedInAStagedPass = [&](int a, int b) {
         return std::any_of(p.stagedPasses.begin(), p.stagedPasses.end(), [&](const lanes::StagedPass& pass) {
-            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const std::array<std::uint8_t, 2>& pair) {
+            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const lanes::Pair& pair) {
                 const int g = pass.item[pair[0]];
                 const int h = pass.item[pair[1]];
                 return (g == a && h == b) || (g == b && h == a);

@@ -129,7 +129,7 @@ TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
     }
     // Segments of uneven lengths, the longest allowed among them.
     for (std::uint32_t first = 0, length = 1; first < kSlotCount; first += length, length = std::min<std::uint32_t>(64, length * 3))
-        pass.segments.push_back(MakeSegment(first, std::min<std::uint32_t>(kSlotCount, first + length), meanings));
+        pass.segments.push_back(MakeSegment(first, std::min<std::uint32_t>(kSlotCount, first + length), meanings, pass.pairs));
 
     Rng source(7);
     for (const Kernels* kernels : KernelsToTest()) {
