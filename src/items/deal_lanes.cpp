@@ -1,5 +1,6 @@
 #include "items/deal_lanes.h"
 
+#include <bit>
 #include <cstring>
 
 #include "core/rng.h"
@@ -140,6 +141,14 @@ TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const std::ui
             std::memcpy(landings[first + g].data(), &slot, kLanes);
         }
     }
+    for (const auto& [slot, own] : pass.pins) {
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            const std::uint8_t from = landings[own][lane];
+            for (std::size_t t = 0; t < pass.count; ++t)
+                if (landings[t][lane] == slot) landings[t][lane] = from;
+            landings[own][lane] = slot;
+        }
+    }
     std::uint64_t dead = 0;
     for (std::size_t t = 0; t < pass.count; ++t)
         for (std::size_t lane = 0; lane < kLanes; ++lane)
@@ -218,9 +227,23 @@ void StartTrackers(StagedPass& pass)
     }
 }
 
+Openable OpenAll(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items)
+{
+    Openable result{1, 0};
+    for (;;) {
+        for (std::uint64_t left = items; left != 0; left &= left - 1) {
+            const auto j = static_cast<std::size_t>(std::countr_zero(left));
+            result.reached |= ((result.rules >> ruleOf[j]) & 1u) << j;
+        }
+        const std::uint64_t opened = OpenedRules(blocks, result.reached) & ~result.rules;
+        if (opened == 0) return result;
+        result.rules |= opened;
+    }
+}
+
 const Kernels& PortableKernels()
 {
-    static const Kernels kernels{&RunSegment, &LandAll, nullptr};
+    static const Kernels kernels{&RunSegment, &LandAll, nullptr, &OpenAll};
     return kernels;
 }
 

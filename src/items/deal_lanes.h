@@ -89,6 +89,10 @@ struct FullPass {
     std::vector<std::uint8_t> waiters; // followed index of each
     std::vector<std::array<std::uint8_t, kRejectTable>> waitTables;
     std::vector<std::array<std::uint8_t, 2>> waitPairs; // waiter numbers
+    // The pins in order, where the pass follows every pinned slot's own
+    // item: it goes back to its slot, and whatever is there to where it
+    // landed. Landings and rejects are then those of the final places.
+    std::vector<std::array<std::uint8_t, 2>> pins; // slot, followed index of its own item
 };
 
 using Landings = std::array<std::array<std::uint8_t, kLanes>, kMaxFollowed>; // [followed][lane]: slot
@@ -105,6 +109,15 @@ struct ClauseBlock {
 // The rules that the clauses open once `reached` are reached.
 std::uint64_t OpenedRules(const std::vector<ClauseBlock>& blocks, std::uint64_t reached);
 
+// What a deal can open at all: starting from rule 0, the items behind open
+// rules are reached and the clauses they satisfy open more rules, until
+// nothing changes. Item j (a bit of `items`) lies behind rule ruleOf[j].
+struct Openable {
+    std::uint64_t rules = 0;
+    std::uint64_t reached = 0;
+};
+using RuleOfItem = std::array<std::uint8_t, 64>;
+
 struct Kernels {
     // Runs one segment for the deals `from` to `from + 64` of `in` (where
     // `live` has a bit; the others are padding) and appends the deals that
@@ -119,6 +132,7 @@ struct Kernels {
     // Deals one deal whole from its first draw's generator state: the item
     // of each slot, before the pins. Null where the plain deal is as quick.
     void (*dealWhole)(std::uint32_t dealStart, std::array<std::uint8_t, kDraws>& itemOfSlot);
+    Openable (*openAll)(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items);
 };
 
 // Plain vector code for any processor.

@@ -14,7 +14,7 @@
 #include "core/rng.h"
 #include "items/deal_divisors.h"
 
-#define TARVENNA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+#define TARVENNA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,avx512bitalg,bmi,bmi2,popcnt")))
 #define TARVENNA_AVX512_INLINE TARVENNA_AVX512 __attribute__((always_inline)) inline
 
 namespace tarvenna::lanes {
@@ -225,9 +225,20 @@ TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t*
         for (std::size_t g = 0; g < kGroup; ++g) {
             const __m512i slot = _mm512_sub_epi8(position[g], _mm512_set1_epi8(76));
             _mm512_storeu_si512(landings[first + g].data(), slot);
-            const __m512i verdict = LookUp(pass.rejects[first + g].data(), slot);
-            dead |= _mm512_test_epi8_mask(verdict, verdict);
         }
+    }
+    for (const auto& [pinned, own] : pass.pins) {
+        const __m512i slot = _mm512_set1_epi8(static_cast<char>(pinned));
+        const __m512i from = _mm512_loadu_si512(landings[own].data());
+        for (std::size_t t = 0; t < pass.count; ++t) {
+            const __mmask64 there = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(landings[t].data()), slot);
+            _mm512_mask_storeu_epi8(landings[t].data(), there, from);
+        }
+        _mm512_storeu_si512(landings[own].data(), slot);
+    }
+    for (std::size_t t = 0; t < pass.count; ++t) {
+        const __m512i verdict = LookUp(pass.rejects[t].data(), _mm512_loadu_si512(landings[t].data()));
+        dead |= _mm512_test_epi8_mask(verdict, verdict);
     }
     for (std::size_t w = 0; w < pass.waiters.size(); ++w) {
         const __m512i slot = _mm512_loadu_si512(landings[pass.waiters[w]].data());
@@ -267,14 +278,34 @@ TARVENNA_AVX512 void DealWhole(std::uint32_t dealStart, std::array<std::uint8_t,
     }
 }
 
+TARVENNA_AVX512 Openable OpenAll(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items)
+{
+    const __m512i rules = _mm512_loadu_si512(ruleOf.data());
+    Openable result{1, 0};
+    for (;;) {
+        // Bit j: bit ruleOf[j] of the open rules.
+        result.reached = _mm512_bitshuffle_epi64_mask(_mm512_set1_epi64(static_cast<long long>(result.rules)), rules) & items;
+        const __m512i missing = _mm512_set1_epi64(static_cast<long long>(~result.reached));
+        __m512i opened = _mm512_setzero_si512();
+        for (const ClauseBlock& block : blocks) {
+            const __mmask8 holds = _mm512_testn_epi64_mask(_mm512_load_si512(block.items.data()), missing);
+            opened = _mm512_mask_or_epi64(opened, holds, opened, _mm512_load_si512(block.rules.data()));
+        }
+        const std::uint64_t more = static_cast<std::uint64_t>(_mm512_reduce_or_epi64(opened)) & ~result.rules;
+        if (more == 0) return result;
+        result.rules |= more;
+    }
+}
+
 } // namespace
 
 const Kernels* Avx512Kernels()
 {
-    static const Kernels kernels{&RunAnySegment, &LandAll, &DealWhole};
+    static const Kernels kernels{&RunAnySegment, &LandAll, &DealWhole, &OpenAll};
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
-                                  __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2");
+                                  __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bitalg") &&
+                                  __builtin_cpu_supports("bmi2");
     return supported ? &kernels : nullptr;
 }
 

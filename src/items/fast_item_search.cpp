@@ -69,9 +69,7 @@ struct FastItemSearch::Prepared {
     std::uint64_t slotRules = 0;                      // every rule some slot has
     std::uint64_t allRequired = 0;
     std::vector<std::pair<std::uint8_t, std::uint8_t>> requiredFollowed; // followed index, dense bit
-    std::array<std::uint8_t, kSlotCount + 1> pinOfSlot{}; // slot -> index among the pinned slots; past them if none
-    std::vector<std::uint8_t> unplacedRequired;       // dense bits of required items past the slots
-    std::vector<std::uint8_t> pinnedFollowed;         // followed index of each pinned slot's own item
+    lanes::RuleOfItem requiredRules{}; // of the required items past the slots; the others' vary
     struct Forbidden {
         std::uint8_t followed;
         std::array<std::uint64_t, 3> slots; // where the item is forbidden
@@ -80,50 +78,20 @@ struct FastItemSearch::Prepared {
 
     explicit Prepared(const ItemSlotTable& table) : rules(table) {}
 
-    // With the full pass's landings of one lane: do the pins, the forbidden
-    // keys and the keys that can be opened at all let this deal through?
+    // With the full pass's landings of one lane, pins put back: do the
+    // forbidden keys and the keys that can be opened at all let this deal
+    // through? The check stack aside.
     bool MayPass(const lanes::Landings& landings, std::size_t lane) const
     {
-        // Entry followedCount stands for an item nobody follows, and the
-        // last occupant for the slots no pin names: no branches.
-        std::array<std::uint8_t, lanes::kMaxFollowed + 1> slotOf;
-        std::array<std::uint8_t, kSlotCount + 1> occupant; // of each pinned slot: followed index
-        const auto nobody = static_cast<std::uint8_t>(followedCount);
-        std::fill_n(occupant.begin(), pinnedFollowed.size() + 1, nobody);
-        for (std::size_t t = 0; t < followedCount; ++t) {
-            slotOf[t] = landings[t][lane];
-            occupant[pinOfSlot[slotOf[t]]] = static_cast<std::uint8_t>(t);
-        }
-        for (const int pinned : pinnedSlots) {
-            const auto slot = static_cast<std::uint8_t>(pinned);
-            const std::uint8_t pin = pinOfSlot[slot];
-            const std::uint8_t own = pinnedFollowed[pin];
-            const std::uint8_t from = slotOf[own];
-            const std::uint8_t displaced = occupant[pin];
-            slotOf[displaced] = from;
-            occupant[pinOfSlot[from]] = displaced;
-            slotOf[own] = slot;
-            occupant[pin] = own;
-        }
         for (const Forbidden& f : forbidden) {
-            const std::uint8_t slot = slotOf[f.followed];
+            const std::uint8_t slot = landings[f.followed][lane];
             if ((f.slots[slot / 64u] >> (slot % 64u)) & 1u) return false;
         }
-
-        // The keys that can be opened at all, ignoring the check stack: open
-        // the rules whose clauses hold, reach what lies behind them, repeat.
-        std::array<std::uint64_t, 64> behind;
-        std::fill_n(behind.begin(), ruleCount, 0);
-        for (const auto& [t, bit] : requiredFollowed) behind[ruleOfSlot[slotOf[t]]] |= std::uint64_t{1} << bit;
-        for (std::uint8_t bit : unplacedRequired) behind[ruleOfSlot[kSlotCount]] |= std::uint64_t{1} << bit;
-        std::uint64_t open = 0;
-        std::uint64_t reached = 0;
-        for (std::uint64_t opened = 1; opened != 0; opened = lanes::OpenedRules(clauses, reached) & ~open) {
-            open |= opened;
-            for (; opened != 0; opened &= opened - 1) reached |= behind[static_cast<std::size_t>(std::countr_zero(opened))];
-        }
+        lanes::RuleOfItem ruleOf = requiredRules;
+        for (const auto& [t, bit] : requiredFollowed) ruleOf[bit] = ruleOfSlot[landings[t][lane]];
+        const lanes::Openable openable = kernels->openAll(clauses, ruleOf, allRequired);
         // Every required item reached, and every slot's key opened.
-        return reached == allRequired && (slotRules & ~open) == 0;
+        return openable.reached == allRequired && (slotRules & ~openable.rules) == 0;
     }
 };
 
@@ -411,6 +379,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     // The checks on its landings.
     std::array<int, kItemCount> denseOf{};
     denseOf.fill(-1);
+    std::vector<std::size_t> unplaced; // dense bits of required items past the slots
     int denseCount = 0;
     for (int item = 0; item < kItemCount && p.fullPassComplete; ++item) {
         if (!required[Index(item)]) continue;
@@ -422,7 +391,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         if (item < kSlotCount)
             p.requiredFollowed.emplace_back(static_cast<std::uint8_t>(followedOf[Index(item)]),
                                             static_cast<std::uint8_t>(denseCount));
-        else p.unplacedRequired.push_back(static_cast<std::uint8_t>(denseCount));
+        else unplaced.push_back(static_cast<std::size_t>(denseCount));
         p.allRequired |= std::uint64_t{1} << denseCount;
         ++denseCount;
     }
@@ -455,6 +424,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         p.ruleOfSlot[Index(slot)] = static_cast<std::uint8_t>(rule);
         if (slot < kSlotCount) p.slotRules |= std::uint64_t{1} << rule;
     }
+    for (std::size_t bit : unplaced) p.requiredRules[bit] = p.ruleOfSlot[kSlotCount];
     for (std::size_t c = 0; c < clauses.size(); c += 8) {
         lanes::ClauseBlock block; // padding: rule 0 again
         for (std::size_t i = 0; i < 8 && c + i < clauses.size(); ++i) {
@@ -463,14 +433,12 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         }
         p.clauses.push_back(block);
     }
-    std::vector<int> distinctPins;
-    for (int slot : pinnedSlots)
-        if (std::find(distinctPins.begin(), distinctPins.end(), slot) == distinctPins.end()) distinctPins.push_back(slot);
-    p.pinOfSlot.fill(static_cast<std::uint8_t>(distinctPins.size()));
-    for (int slot : distinctPins) {
+    // A pin named twice finds its item home the second time.
+    for (int slot : pinnedSlots) {
         if (followedOf[Index(slot)] < 0) p.fullPassComplete = false;
-        p.pinOfSlot[Index(slot)] = static_cast<std::uint8_t>(p.pinnedFollowed.size());
-        p.pinnedFollowed.push_back(static_cast<std::uint8_t>(std::max(0, followedOf[Index(slot)])));
+        const std::array<std::uint8_t, 2> pin{static_cast<std::uint8_t>(slot),
+                                              static_cast<std::uint8_t>(std::max(0, followedOf[Index(slot)]))};
+        if (std::find(full.pins.begin(), full.pins.end(), pin) == full.pins.end()) full.pins.push_back(pin);
     }
     for (const Candidate& candidate : candidates) {
         if (!candidate.forbiddenSomewhere) continue;
@@ -480,6 +448,7 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             if (rules.IsForbidden(candidate.item, rules.KeyOfSlot(slot))) f.slots[Index(slot / 64)] |= std::uint64_t{1} << (slot % 64);
         p.forbidden.push_back(f);
     }
+    if (!p.fullPassComplete) full.pins.clear(); // the landings stay those of the draws
     prepared_ = std::move(prepared);
 }
 

@@ -19,12 +19,12 @@ std::vector<const Kernels*> KernelsToTest()
     return kernels;
 }
 
-// Where each item lands in a plain deal without pins.
-std::array<int, kSlotCount> SlotsOfItems(std::uint32_t dealStart)
+// Where each item ends up in a plain deal.
+std::array<int, kSlotCount> SlotsOfItems(std::uint32_t dealStart, const std::vector<int>& pins = {})
 {
     Rng rng(dealStart);
     SlotAssignment assignment{};
-    ShuffleItems({}, rng, assignment);
+    ShuffleItems(pins, rng, assignment);
     std::array<int, kSlotCount> slotOf{};
     for (int slot = 0; slot < kSlotCount; ++slot) slotOf[static_cast<std::size_t>(assignment[static_cast<std::size_t>(slot)])] = slot;
     return slotOf;
@@ -38,7 +38,7 @@ std::array<std::uint32_t, kLanes> RandomStates(Rng& source)
     return states;
 }
 
-TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsOrPairsReject)
+TEST(DealLanes, LandAllFindsWhereEveryFollowedItemEndsUpAndWhichPlacesOrPairsReject)
 {
     FullPass pass;
     pass.count = 24;
@@ -58,6 +58,9 @@ TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsOrPairsRe
             if ((v + w) % 3 != 0) pass.waitPairs.push_back({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(w)});
     }
 
+    // Items 17 and 31 go back to their slots, the second 17 finding it home.
+    pass.pins = {{17, 2}, {31, 4}};
+
     Rng source(99);
     int pairRejects = 0;
     for (const Kernels* kernels : KernelsToTest()) {
@@ -67,7 +70,7 @@ TEST(DealLanes, LandAllFindsWhereEveryFollowedItemLandsAndWhichLandingsOrPairsRe
             WaitBytes waits{};
             const std::uint64_t dead = kernels->landAll(pass, states.data(), landings, waits);
             for (std::size_t lane = 0; lane < kLanes; ++lane) {
-                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane]);
+                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane], {17, 31, 17});
                 for (std::size_t t = 0; t < pass.count; ++t)
                     ASSERT_EQ(landings[t][lane], slotOf[pass.item[t]]) << "item " << int{pass.item[t]};
                 bool rejected = slotOf[3] == 179 || slotOf[10] % 2 == 0;
@@ -183,6 +186,59 @@ TEST(DealLanes, OpenedRulesAreThoseWithAClauseWhoseItemsAreAllReached)
     EXPECT_EQ(OpenedRules(blocks, 0b0011), 0b10011u);
     EXPECT_EQ(OpenedRules(blocks, 0b1100), 0b101101u);
     EXPECT_EQ(OpenedRules(blocks, std::uint64_t{1} << 63), (std::uint64_t{1} << 63) | 1u);
+}
+
+// Random rule systems against a plain fixpoint over single clauses: rule 0
+// open at first, an item reached once its rule is open, a clause opening its
+// rule once all its items are reached.
+TEST(DealLanes, OpenAllOpensWhatTheReachedItemsOpenUntilNothingChanges)
+{
+    Rng source(11);
+    auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(source.Next()) % n; };
+    int fullyReached = 0;
+    int opensSeveral = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::uint32_t ruleCount = 2 + below(62);
+        std::vector<std::pair<std::uint64_t, std::size_t>> clauses; // items, rule
+        for (std::uint32_t c = 0; c < 1 + below(40); ++c) {
+            std::uint64_t items = 0;
+            for (std::uint32_t i = below(4); i > 0; --i) items |= std::uint64_t{1} << below(64);
+            clauses.emplace_back(items, 1 + below(ruleCount - 1));
+        }
+        RuleOfItem ruleOf{};
+        for (std::uint8_t& rule : ruleOf) rule = static_cast<std::uint8_t>(below(4) == 0 ? 0 : below(ruleCount));
+        const std::uint64_t items = (static_cast<std::uint64_t>(source.Next()) << 49) ^
+                                    (static_cast<std::uint64_t>(source.Next()) << 33) ^
+                                    (static_cast<std::uint64_t>(source.Next()) << 16) ^ static_cast<std::uint64_t>(source.Next());
+
+        Openable expected{1, 0};
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (std::size_t j = 0; j < 64; ++j)
+                if (((items >> j) & 1u) && ((expected.rules >> ruleOf[j]) & 1u)) expected.reached |= std::uint64_t{1} << j;
+            for (const auto& [need, rule] : clauses) {
+                if ((need & ~expected.reached) != 0 || ((expected.rules >> rule) & 1u)) continue;
+                expected.rules |= std::uint64_t{1} << rule;
+                changed = true;
+            }
+        }
+        fullyReached += expected.reached == items ? 1 : 0;
+        opensSeveral += std::popcount(expected.rules) >= 3 ? 1 : 0;
+
+        std::vector<ClauseBlock> blocks((clauses.size() + 7) / 8); // padding opens rule 0
+        for (ClauseBlock& block : blocks) block.rules.fill(1);
+        for (std::size_t c = 0; c < clauses.size(); ++c) {
+            blocks[c / 8].items[c % 8] = clauses[c].first;
+            blocks[c / 8].rules[c % 8] = std::uint64_t{1} << clauses[c].second;
+        }
+        for (const Kernels* kernels : KernelsToTest()) {
+            const Openable openable = kernels->openAll(blocks, ruleOf, items);
+            ASSERT_EQ(openable.rules, expected.rules) << "round " << round;
+            ASSERT_EQ(openable.reached, expected.reached) << "round " << round;
+        }
+    }
+    EXPECT_GT(fullyReached, 0);
+    EXPECT_GT(opensSeveral, 100);
 }
 
 } // namespace
