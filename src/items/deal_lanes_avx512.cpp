@@ -8,6 +8,7 @@
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
+#include <algorithm>
 #include <bit>
 #include <utility>
 
@@ -108,17 +109,19 @@ TARVENNA_AVX512 void RunSegment(const StagedPass&, const Segment& segment, const
         tracker[g] = _mm512_loadu_si512(in.tracker[g].data() + from);
         inPoolBefore[g] = _mm512_test_epi8_mask(tracker[g], _mm512_set1_epi8(1));
     }
-    // All draws first: the generator's chain of multiplies then runs apart
-    // from the counting that waits for it.
+    // The draws run a few ahead of the counting: the generator's chain of
+    // multiplies then overlaps the counting of earlier draws.
+    constexpr std::uint32_t kAhead = 4;
     __m512i drawn[kLanes];
     const std::uint32_t length = segment.end - segment.first;
-    for (std::uint32_t i = 0; i < length; ++i) drawn[i] = NextIndices(state, segment.first + i);
+    for (std::uint32_t i = 0; i < std::min(kAhead, length); ++i) drawn[i] = NextIndices(state, segment.first + i);
     // What landing in the current run means, kept from the run where an
     // item leaves the pool.
     __m512i meaning[Width];
 #pragma GCC unroll 8
     for (std::size_t g = 0; g < Width; ++g) meaning[g] = _mm512_set1_epi8(static_cast<char>(segment.needs[0][g]));
     for (std::uint32_t i = 0, run = 0; i < length; ++i) {
+        if (i + kAhead < length) drawn[i + kAhead] = NextIndices(state, segment.first + i + kAhead);
         const __m512i below = _mm512_adds_epu8(drawn[i], drawn[i]);
         __m512i above = below;
         if constexpr (FromBelow < Width) {
