@@ -70,6 +70,7 @@ struct FastItemSearch::Prepared {
     std::uint64_t allRequired = 0;
     std::vector<std::pair<std::uint8_t, std::uint8_t>> requiredFollowed; // followed index, dense bit
     lanes::RuleOfItem requiredRules{}; // of the required items past the slots; the others' vary
+    int testedFirst = 0;               // items 0 .. testedFirst - 1 are followed, and all they need
     struct Forbidden {
         std::uint8_t followed;
         std::array<std::uint64_t, 3> slots; // where the item is forbidden
@@ -344,8 +345,17 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     std::array<int, kItemCount> followedOf{};
     followedOf.fill(-1);
     for (std::size_t t = 0; t < full.count; ++t) followedOf[full.item[t]] = static_cast<int>(t);
+    // The rest of the last group follows the first items nobody else does,
+    // which rejects nothing but lets the exact test of the first items run
+    // on the landings alone.
+    for (int item = 0; full.count % kGroup != 0 && item < kSlotCount; ++item) {
+        if (followedOf[Index(item)] >= 0) continue;
+        followedOf[Index(item)] = static_cast<int>(full.count);
+        full.item[full.count++] = static_cast<std::uint8_t>(item);
+    }
     p.followedCount = full.count;
     while (full.count % kGroup != 0) full.count++; // follows item 0, rejects nothing
+    while (p.testedFirst < kSlotCount && followedOf[Index(p.testedFirst)] >= 0) ++p.testedFirst;
 
     // The pairs that can wait for each other, but for those a staged pass
     // tests and those too unlikely to be worth a test.
@@ -448,7 +458,10 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             if (rules.IsForbidden(candidate.item, rules.KeyOfSlot(slot))) f.slots[Index(slot / 64)] |= std::uint64_t{1} << (slot % 64);
         p.forbidden.push_back(f);
     }
-    if (!p.fullPassComplete) full.pins.clear(); // the landings stay those of the draws
+    if (!p.fullPassComplete) {
+        full.pins.clear();  // the landings stay those of the draws
+        p.testedFirst = 0;  // the tests may ask about items nobody follows
+    }
     prepared_ = std::move(prepared);
 }
 
@@ -575,6 +588,9 @@ private:
         for (; alive != 0; alive &= alive - 1) {
             const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
             if (p_.fullPassComplete && !p_.MayPass(landings_, lane)) continue;
+            // Each deal's test starts from an empty check stack, whatever
+            // the deal tested before it left.
+            if (!FirstItemsReachable(lane)) continue;
             if (funnel_) ++funnel_->validated;
             Deal(dealStart[lane]);
             if (!validator_.ValidatePlacement(assignment_)) continue;
@@ -582,6 +598,15 @@ private:
             found_ = std::min(found_, first_ + queue.deal[from + lane]);
         }
         queue.count = from;
+    }
+
+    // The exact test's start, on the landings: its first items, and the
+    // required items their tests ask about, are all followed.
+    bool FirstItemsReachable(std::size_t lane)
+    {
+        if (p_.testedFirst > 0)
+            for (std::size_t t = 0; t < p_.followedCount; ++t) slotOfItem_[p_.fullPass.item[t]] = landings_[t][lane];
+        return validator_.FirstItemsReachable(slotOfItem_, p_.testedFirst);
     }
 
     void Deal(std::uint32_t dealStart)
@@ -611,6 +636,7 @@ private:
     lanes::Landings landings_{};
     lanes::WaitBytes waits_{};
     SlotAssignment assignment_{};
+    PlacementValidator::SlotsOfItems slotOfItem_ = PlacementValidator::NoSlots();
     std::uint64_t first_ = 0;
     std::uint64_t found_ = kNone;
 };

@@ -53,7 +53,7 @@ public:
         std::array<std::uint64_t, 4> afterStagedPass{}; // passes past the last: as the last
         std::uint64_t batchDraws = 0; // draws dealt to 64 lanes at once in the staged passes
         std::uint64_t afterLandings = 0; // no landing and no pair in the full pass rejects
-        std::uint64_t validated = 0;
+        std::uint64_t validated = 0;     // every key can be opened and the first items pass: dealt in full
         std::uint64_t accepted = 0;      // and the exact validation passes
     };
     Funnel MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const;

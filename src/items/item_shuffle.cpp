@@ -198,6 +198,24 @@ bool PlacementValidator::IsReachable(int item)
     return reachable;
 }
 
+PlacementValidator::SlotsOfItems PlacementValidator::NoSlots()
+{
+    SlotsOfItems slots;
+    slots.fill(kSlotCount);
+    return slots;
+}
+
+bool PlacementValidator::FirstItemsReachable(const SlotsOfItems& slotOfItem, int count)
+{
+    ClearStack();
+    slotOfItem_ = slotOfItem;
+    kept_.fill(false);
+    bool reachable = true;
+    for (int item = 0; item < count && reachable; ++item) reachable = IsReachable(item);
+    ClearStack();
+    return reachable;
+}
+
 bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
 {
     slotOfItem_.fill(kSlotCount);

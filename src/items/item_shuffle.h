@@ -73,6 +73,16 @@ public:
     bool ValidatePlacement(const SlotAssignment& assignment);
     bool IsReachable(int item);
 
+    // The part of ValidatePlacement's reachability pass that tests items
+    // 0 .. count - 1, for a deal that passes its forbidden pass, from the
+    // slots of the items it asks about (others may be unknown). A deal it
+    // rejects ValidatePlacement rejects too. It starts from an empty check
+    // stack and leaves it empty: an accepted deal can leave entries behind,
+    // which must not reach the test of another deal.
+    using SlotsOfItems = std::array<std::int16_t, kSlotCount + 2>;
+    static SlotsOfItems NoSlots();
+    bool FirstItemsReachable(const SlotsOfItems& slotOfItem, int count);
+
 private:
     int SlotOf(int item) const;
     bool ListReachable(const int* items, int count);
@@ -82,7 +92,7 @@ private:
     void Asked(int item);
 
     const ItemRules& rules_;
-    std::array<std::int16_t, kSlotCount + 2> slotOfItem_{};
+    SlotsOfItems slotOfItem_{};
     std::vector<int> checkStack_;
     std::array<std::uint16_t, ItemRules::kMaxItem> stackCount_{};
     ItemBits inProgress_;               // items with a nonzero stack count

@@ -210,6 +210,37 @@ TEST(PlacementValidator, LeftOverCheckStackEntriesRejectAReachableDeal)
     EXPECT_FALSE(validator.ValidatePlacement(Identity()));
 }
 
+// An accepted deal can leave an entry on the check stack: item 1 needs 5,
+// tested first through it; 5's own test then tries 1 first, fails on 5 in
+// progress, and opens through 2, and the pop takes 1 instead of 5. The next
+// deal tested with the same validator must start afresh, as in the search,
+// where an acceptance ends the loop.
+TEST(PlacementValidator, ATestOfFirstItemsStartsAndEndsWithAnEmptyStack)
+{
+    ItemSlotTable table = OpenTable();
+    table.locationKeys[1] = 11;
+    table.locationKeys[5] = 15;
+    table.requirements[11] = {{0, {5}}};
+    table.requirements[15] = {{1, {1}}, {2, {2}}};
+    const ItemRules rules(table);
+    PlacementValidator validator(rules);
+    ASSERT_TRUE(validator.ValidatePlacement(Identity()));
+    EXPECT_FALSE(validator.ValidatePlacement(Identity())) << "5 left in progress rejects the same deal";
+
+    PlacementValidator::SlotsOfItems slots = PlacementValidator::NoSlots();
+    for (std::int16_t item = 0; item <= 5; ++item) slots[static_cast<std::size_t>(item)] = item;
+    ASSERT_TRUE(validator.ValidatePlacement(Identity())); // 5 left in progress again
+    EXPECT_TRUE(validator.FirstItemsReachable(slots, 6)) << "from an empty stack";
+    EXPECT_TRUE(validator.ValidatePlacement(Identity())) << "leaving none of 5's test behind";
+
+    // Its verdict is that of the full test's first items.
+    table.requirements[15] = {{0, {1}}};
+    const ItemRules cycle(table);
+    PlacementValidator cycleValidator(cycle);
+    EXPECT_FALSE(cycleValidator.FirstItemsReachable(slots, 2)) << "1 needs 5, which needs 1";
+    EXPECT_FALSE(cycleValidator.ValidatePlacement(Identity()));
+}
+
 // Random tables dense with shared requirements, cycles and alternatives, so
 // that tests are asked about the same items in many states of the check
 // stack: the compact validator, which keeps clean answers for the rest of a
