@@ -328,7 +328,11 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
                 }
             }
         }
-        for (std::uint32_t end = kDrawsPerDeal; end > 0; end = segmentStart[end])
+        // Past the last slot where a landing means something, nothing more
+        // can be learnt: the pass ends there.
+        std::uint32_t passEnd = kDrawsPerDeal;
+        while (passEnd > 1 && meaning[passEnd - 1] == lanes::Meanings::value_type{}) --passEnd;
+        for (std::uint32_t end = passEnd; end > 0; end = segmentStart[end])
             pass.segments.insert(pass.segments.begin(), lanes::MakeSegment(segmentStart[end], end, meaning, pass.pairs));
         p.stagedPasses.push_back(pass);
     }
