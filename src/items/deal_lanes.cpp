@@ -203,7 +203,7 @@ Segment MakeSegment(std::uint32_t first, std::uint32_t end, const Meanings& mean
     // one of them may start waiting here.
     auto mayWait = [&](std::size_t g, std::size_t h, std::uint32_t from, std::uint32_t to) {
         for (std::uint32_t slot = from; slot < to; ++slot)
-            if ((meanings[slot][g] >> h) & 1u) return true;
+            if ((unsigned{meanings[slot][g]} >> h) & 1u) return true;
         return false;
     };
     for (const Pair& pair : pairs) {
