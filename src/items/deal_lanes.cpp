@@ -122,15 +122,11 @@ TARVENNA_VECTOR_CLONES void RunSegment(const StagedPass& pass, const Segment& se
     }
 }
 
-TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart,
-                                             Landings& landings, WaitBytes& waits)
+// Slots of the followed items [first, end) at the end of the deals.
+__attribute__((always_inline)) inline void FollowGroups(const FullPass& pass, const std::array<U8x64, kDraws>& drawn,
+                                                        std::size_t first, std::size_t end, Landings& landings)
 {
-    std::array<U8x64, kDraws> drawn;
-    States state;
-    std::memcpy(state.data(), dealStart, sizeof state);
-    for (std::uint32_t draw = 0; draw < kDraws; ++draw) NextIndices(state, draw, drawn[draw]);
-
-    for (std::size_t first = 0; first < pass.count; first += kGroup) {
+    for (; first < end; first += kGroup) {
         std::array<U8x64, kGroup> position;
         for (std::size_t g = 0; g < kGroup; ++g) position[g] = U8x64{} + pass.item[first + g];
         for (std::uint32_t draw = 0; draw < kDraws; ++draw)
@@ -141,27 +137,76 @@ TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const std::ui
             std::memcpy(landings[first + g].data(), &slot, kLanes);
         }
     }
+}
+
+__attribute__((always_inline)) inline void DrawAll(const std::uint32_t* dealStart, std::array<U8x64, kDraws>& drawn)
+{
+    States state;
+    std::memcpy(state.data(), dealStart, sizeof state);
+    for (std::uint32_t draw = 0; draw < kDraws; ++draw) NextIndices(state, draw, drawn[draw]);
+}
+
+// Lanes where one of the first `count` items lands where it rejects, or a
+// pair among the first `waiters` waiters (pairs of `pairs`) waits for each other.
+std::uint64_t Rejected(const FullPass& pass, const Landings& landings, std::size_t count, std::size_t waiters,
+                       const std::vector<std::array<std::uint8_t, 2>>& pairs)
+{
+    std::uint64_t dead = 0;
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        bool rejected = false;
+        for (std::size_t t = 0; t < count; ++t) rejected = rejected || pass.rejects[t][landings[t][lane]] != 0;
+        for (const auto& [w, v] : pairs) {
+            if (w >= waiters || v >= waiters) continue;
+            const std::uint8_t slotOfW = landings[pass.waiters[w]][lane];
+            const std::uint8_t slotOfV = landings[pass.waiters[v]][lane];
+            rejected = rejected || ((unsigned{pass.waitTables[v / kGroup][slotOfW]} >> (v % kGroup)) &
+                                    (unsigned{pass.waitTables[w / kGroup][slotOfV]} >> (w % kGroup)) & 1u) != 0;
+        }
+        if (rejected) dead |= std::uint64_t{1} << lane;
+    }
+    return dead;
+}
+
+TARVENNA_VECTOR_CLONES void LandLead(const FullPass& pass, const LaneQueue& in, std::size_t from, std::uint64_t live,
+                                     LaneQueue& out)
+{
+    std::array<U8x64, kDraws> drawn;
+    DrawAll(in.dealStart.data() + from, drawn);
+    Landings landings;
+    FollowGroups(pass, drawn, 0, pass.lead, landings);
+    std::uint64_t alive = live & ~Rejected(pass, landings, pass.lead, pass.leadWaiters, pass.leadPairs);
+    for (; alive != 0; alive &= alive - 1) {
+        const auto lane = static_cast<std::size_t>(__builtin_ctzll(alive));
+        const std::size_t i = out.count++;
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            out.tracker[g][i] = landings[g][lane];
+            out.needs[g][i] = landings[kGroup + g][lane];
+        }
+        out.state[i] = out.dealStart[i] = in.dealStart[from + lane];
+        out.deal[i] = in.deal[from + lane];
+    }
+}
+
+TARVENNA_VECTOR_CLONES std::uint64_t LandAll(const FullPass& pass, const LaneQueue& in, std::size_t from,
+                                             Landings& landings, WaitBytes& waits)
+{
+    std::array<U8x64, kDraws> drawn;
+    DrawAll(in.dealStart.data() + from, drawn);
+    for (std::size_t g = 0; g < pass.lead && g < kGroup; ++g) {
+        std::memcpy(landings[g].data(), in.tracker[g].data() + from, kLanes);
+        std::memcpy(landings[kGroup + g].data(), in.needs[g].data() + from, kLanes);
+    }
+    FollowGroups(pass, drawn, pass.lead, pass.count, landings);
     for (const auto& [slot, own] : pass.pins) {
         for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            const std::uint8_t from = landings[own][lane];
+            const std::uint8_t ownLanding = landings[own][lane];
             for (std::size_t t = 0; t < pass.count; ++t)
-                if (landings[t][lane] == slot) landings[t][lane] = from;
+                if (landings[t][lane] == slot) landings[t][lane] = ownLanding;
             landings[own][lane] = slot;
         }
     }
-    std::uint64_t dead = 0;
-    for (std::size_t t = 0; t < pass.count; ++t)
-        for (std::size_t lane = 0; lane < kLanes; ++lane)
-            if (pass.rejects[t][landings[t][lane]] != 0) dead |= std::uint64_t{1} << lane;
-    for (std::size_t w = 0; w < pass.waiters.size(); ++w)
-        for (std::size_t group = 0; group < pass.waitTables.size(); ++group)
-            for (std::size_t lane = 0; lane < kLanes; ++lane)
-                waits[w][group][lane] = pass.waitTables[group][landings[pass.waiters[w]][lane]];
-    for (const auto& [w, v] : pass.waitPairs)
-        for (std::size_t lane = 0; lane < kLanes; ++lane)
-            if (((unsigned{waits[w][v / kGroup][lane]} >> (v % kGroup)) & (unsigned{waits[v][w / kGroup][lane]} >> (w % kGroup)) & 1u) != 0)
-                dead |= std::uint64_t{1} << lane;
-    return dead;
+    (void)waits; // the vector kernels keep whom each waiter waits for there
+    return Rejected(pass, landings, pass.count, pass.waiters.size(), pass.waitPairs);
 }
 
 using U64x8 = std::uint64_t __attribute__((vector_size(64)));
@@ -243,7 +288,7 @@ Openable OpenAll(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleO
 
 const Kernels& PortableKernels()
 {
-    static const Kernels kernels{&RunSegment, &LandAll, nullptr, &OpenAll};
+    static const Kernels kernels{&RunSegment, &LandLead, &LandAll, nullptr, &OpenAll};
     return kernels;
 }
 

@@ -77,6 +77,7 @@ void StartTrackers(StagedPass& pass);
 
 constexpr std::size_t kMaxWaiters = 64;
 constexpr std::size_t kMaxWaitGroups = kMaxWaiters / kGroup;
+constexpr std::size_t kLeadGroups = 2; // the full pass's lead stage: its slots ride in a LaneQueue's 16 rows
 
 // The last pass follows every item the rules name, through all draws.
 struct FullPass {
@@ -89,6 +90,13 @@ struct FullPass {
     std::vector<std::uint8_t> waiters; // followed index of each
     std::vector<std::array<std::uint8_t, kRejectTable>> waitTables;
     std::vector<std::array<std::uint8_t, 2>> waitPairs; // waiter numbers
+    // The lead stage follows the first `lead` items alone (0 or
+    // kLeadGroups * kGroup), and lets through only the deals that none of
+    // their places rejects, nor a pair among the first `leadWaiters`
+    // waiters (before the pins, which need every item).
+    std::size_t lead = 0;
+    std::size_t leadWaiters = 0;
+    std::vector<std::array<std::uint8_t, 2>> leadPairs; // waiter numbers
     // The pins in order, where the pass follows every pinned slot's own
     // item: it goes back to its slot, and whatever is there to where it
     // landed. Landings and rejects are then those of the final places.
@@ -125,9 +133,15 @@ struct Kernels {
     // its trackers before the first draw.
     void (*runSegment)(const StagedPass& pass, const Segment& segment, const LaneQueue& in, std::size_t from,
                        std::uint64_t live, LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart);
-    // Deals 64 deals whole and returns where every followed item landed,
-    // and which deals a landing or a pair rejects (bit per lane).
-    std::uint64_t (*landAll)(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings,
+    // The lead stage for the deals `from` to `from + 64` of `in` (as
+    // runSegment): appends those it lets through to `out`, with the slots
+    // of the lead items in the tracker rows (items 0-7) and needs rows
+    // (items 8-15).
+    void (*landLead)(const FullPass& pass, const LaneQueue& in, std::size_t from, std::uint64_t live, LaneQueue& out);
+    // Deals the deals `from` to `from + 64` of `in` whole (the lead items'
+    // slots taken from the queue) and returns where every followed item
+    // ends up, and which deals a place or a pair rejects (bit per lane).
+    std::uint64_t (*landAll)(const FullPass& pass, const LaneQueue& in, std::size_t from, Landings& landings,
                              WaitBytes& waits);
     // Deals one deal whole from its first draw's generator state: the item
     // of each slot, before the pins. Null where the plain deal is as quick.

@@ -207,15 +207,17 @@ TARVENNA_AVX512_INLINE __m512i LookUp(const std::uint8_t* table, __m512i slot)
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(slot), low, high);
 }
 
-TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t* dealStart, Landings& landings,
-                                      WaitBytes& waits)
+TARVENNA_AVX512_INLINE void DrawAll(const std::uint32_t* dealStart, __m512i* drawn)
 {
-    __m512i drawn[kDraws];
     States state = LoadStates(dealStart);
     for (std::uint32_t draw = 0; draw < kDraws; ++draw) drawn[draw] = NextIndices(state, draw);
+}
 
-    __mmask64 dead = 0;
-    for (std::size_t first = 0; first < pass.count; first += kGroup) {
+// Slots of the followed items [first, end) at the end of the deals.
+TARVENNA_AVX512_INLINE void FollowGroups(const FullPass& pass, const __m512i* drawn, std::size_t first, std::size_t end,
+                                         Landings& landings)
+{
+    for (; first < end; first += kGroup) {
         __m512i position[kGroup];
 #pragma GCC unroll 8
         for (std::size_t g = 0; g < kGroup; ++g) position[g] = _mm512_set1_epi8(static_cast<char>(pass.item[first + g]));
@@ -225,36 +227,84 @@ TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const std::uint32_t*
         }
         // Parked at 255 after slot s, an item reads 255 - (179 - s) = s + 76 at the end.
 #pragma GCC unroll 8
-        for (std::size_t g = 0; g < kGroup; ++g) {
-            const __m512i slot = _mm512_sub_epi8(position[g], _mm512_set1_epi8(76));
-            _mm512_storeu_si512(landings[first + g].data(), slot);
-        }
+        for (std::size_t g = 0; g < kGroup; ++g)
+            _mm512_storeu_si512(landings[first + g].data(), _mm512_sub_epi8(position[g], _mm512_set1_epi8(76)));
     }
-    for (const auto& [pinned, own] : pass.pins) {
-        const __m512i slot = _mm512_set1_epi8(static_cast<char>(pinned));
-        const __m512i from = _mm512_loadu_si512(landings[own].data());
-        for (std::size_t t = 0; t < pass.count; ++t) {
-            const __mmask64 there = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(landings[t].data()), slot);
-            _mm512_mask_storeu_epi8(landings[t].data(), there, from);
-        }
-        _mm512_storeu_si512(landings[own].data(), slot);
-    }
-    for (std::size_t t = 0; t < pass.count; ++t) {
+}
+
+// Lanes where one of the first `count` items lands where it rejects, or a
+// pair among the first `waiters` waiters waits for each other.
+TARVENNA_AVX512_INLINE __mmask64 Rejected(const FullPass& pass, const Landings& landings, std::size_t count,
+                                          std::size_t waiters, const std::vector<std::array<std::uint8_t, 2>>& pairs,
+                                          WaitBytes& waits)
+{
+    __mmask64 dead = 0;
+    for (std::size_t t = 0; t < count; ++t) {
         const __m512i verdict = LookUp(pass.rejects[t].data(), _mm512_loadu_si512(landings[t].data()));
         dead |= _mm512_test_epi8_mask(verdict, verdict);
     }
-    for (std::size_t w = 0; w < pass.waiters.size(); ++w) {
+    const std::size_t groups = std::min(pass.waitTables.size(), (waiters + kGroup - 1) / kGroup);
+    for (std::size_t w = 0; w < waiters; ++w) {
         const __m512i slot = _mm512_loadu_si512(landings[pass.waiters[w]].data());
-        for (std::size_t group = 0; group < pass.waitTables.size(); ++group)
+        for (std::size_t group = 0; group < groups; ++group)
             _mm512_storeu_si512(waits[w][group].data(), LookUp(pass.waitTables[group].data(), slot));
     }
-    for (const auto& [w, v] : pass.waitPairs) {
+    for (const auto& [w, v] : pairs) {
         const __m512i waitsForV = _mm512_loadu_si512(waits[w][v / kGroup].data());
         const __m512i waitsForW = _mm512_loadu_si512(waits[v][w / kGroup].data());
         dead |= _mm512_test_epi8_mask(waitsForV, _mm512_set1_epi8(static_cast<char>(1u << (v % kGroup)))) &
                 _mm512_test_epi8_mask(waitsForW, _mm512_set1_epi8(static_cast<char>(1u << (w % kGroup))));
     }
     return dead;
+}
+
+TARVENNA_AVX512 void LandLead(const FullPass& pass, const LaneQueue& in, std::size_t from, std::uint64_t live,
+                              LaneQueue& out)
+{
+    __m512i drawn[kDraws];
+    DrawAll(in.dealStart.data() + from, drawn);
+    Landings landings;
+    FollowGroups(pass, drawn, 0, pass.lead, landings);
+    WaitBytes waits;
+    const __mmask64 alive = live & ~Rejected(pass, landings, pass.lead, pass.leadWaiters, pass.leadPairs, waits);
+    const std::size_t at = out.count;
+#pragma GCC unroll 8
+    for (std::size_t g = 0; g < kGroup; ++g) {
+        _mm512_storeu_si512(out.tracker[g].data() + at,
+                            _mm512_maskz_compress_epi8(alive, _mm512_loadu_si512(landings[g].data())));
+        _mm512_storeu_si512(out.needs[g].data() + at,
+                            _mm512_maskz_compress_epi8(alive, _mm512_loadu_si512(landings[kGroup + g].data())));
+    }
+    const States dealStart = LoadStates(in.dealStart.data() + from);
+    AppendWords(out.state.data() + at, alive, dealStart);
+    AppendWords(out.dealStart.data() + at, alive, dealStart);
+    AppendWords(out.deal.data() + at, alive, LoadStates(in.deal.data() + from));
+    out.count = at + static_cast<std::size_t>(std::popcount(alive));
+}
+
+TARVENNA_AVX512 std::uint64_t LandAll(const FullPass& pass, const LaneQueue& in, std::size_t from, Landings& landings,
+                                      WaitBytes& waits)
+{
+    __m512i drawn[kDraws];
+    DrawAll(in.dealStart.data() + from, drawn);
+    if (pass.lead > 0) {
+#pragma GCC unroll 8
+        for (std::size_t g = 0; g < kGroup; ++g) {
+            _mm512_storeu_si512(landings[g].data(), _mm512_loadu_si512(in.tracker[g].data() + from));
+            _mm512_storeu_si512(landings[kGroup + g].data(), _mm512_loadu_si512(in.needs[g].data() + from));
+        }
+    }
+    FollowGroups(pass, drawn, pass.lead, pass.count, landings);
+    for (const auto& [pinned, own] : pass.pins) {
+        const __m512i slot = _mm512_set1_epi8(static_cast<char>(pinned));
+        const __m512i ownLanding = _mm512_loadu_si512(landings[own].data());
+        for (std::size_t t = 0; t < pass.count; ++t) {
+            const __mmask64 there = _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(landings[t].data()), slot);
+            _mm512_mask_storeu_epi8(landings[t].data(), there, ownLanding);
+        }
+        _mm512_storeu_si512(landings[own].data(), slot);
+    }
+    return Rejected(pass, landings, pass.count, pass.waiters.size(), pass.waitPairs, waits);
 }
 
 // The pool as a set of item bits: the draw takes the k-th item left, which
@@ -304,7 +354,7 @@ TARVENNA_AVX512 Openable OpenAll(const std::vector<ClauseBlock>& blocks, const R
 
 const Kernels* Avx512Kernels()
 {
-    static const Kernels kernels{&RunAnySegment, &LandAll, &DealWhole, &OpenAll};
+    static const Kernels kernels{&RunAnySegment, &LandLead, &LandAll, &DealWhole, &OpenAll};
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                                   __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
                                   __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bitalg") &&

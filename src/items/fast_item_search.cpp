@@ -337,7 +337,46 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         p.stagedPasses.push_back(pass);
     }
 
-    // The full pass: every candidate, padded to whole groups.
+    // The full pass: every candidate, padded to whole groups. It follows
+    // first the items that reject the most deals the staged passes let
+    // through, alone or in new pairs: its lead stage tests those alone.
+    auto testedInAStagedPass = [&](int a, int b) {
+        return std::any_of(p.stagedPasses.begin(), p.stagedPasses.end(), [&](const lanes::StagedPass& pass) {
+            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const lanes::Pair& pair) {
+                const int g = pass.item[pair[0]];
+                const int h = pass.item[pair[1]];
+                return (g == a && h == b) || (g == b && h == a);
+            });
+        });
+    };
+    {
+        std::vector<Candidate> ordered;
+        std::vector<bool> taken(candidates.size());
+        double alive = 1;
+        while (ordered.size() < lanes::kLeadGroups * kGroup && ordered.size() < candidates.size()) {
+            std::size_t best = 0;
+            double bestAlive = 2;
+            for (std::size_t c = 0; c < candidates.size(); ++c) {
+                if (taken[c]) continue;
+                double with = alive * (picked[c] ? 1 : 1 - candidates[c].rejectingSlots / double{kSlotCount});
+                for (const Candidate& other : ordered) {
+                    if (!canWaitFor(candidates[c], other) || testedInAStagedPass(candidates[c].item, other.item)) continue;
+                    with *= 1 - waitingSlotCount[Index(candidates[c].item)] * waitingSlotCount[Index(other.item)] /
+                                    double{kSlotCount * kSlotCount};
+                }
+                if (with < bestAlive) {
+                    bestAlive = with;
+                    best = c;
+                }
+            }
+            taken[best] = true;
+            alive = bestAlive;
+            ordered.push_back(candidates[best]);
+        }
+        for (std::size_t c = 0; c < candidates.size(); ++c)
+            if (!taken[c]) ordered.push_back(candidates[c]);
+        candidates = std::move(ordered);
+    }
     lanes::FullPass& full = p.fullPass;
     for (const Candidate& candidate : candidates) {
         if (full.count == lanes::kMaxFollowed) break;
@@ -363,15 +402,6 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
 
     // The pairs that can wait for each other, but for those a staged pass
     // tests and those too unlikely to be worth a test.
-    auto testedInAStagedPass = [&](int a, int b) {
-        return std::any_of(p.stagedPasses.begin(), p.stagedPasses.end(), [&](const lanes::StagedPass& pass) {
-            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const lanes::Pair& pair) {
-                const int g = pass.item[pair[0]];
-                const int h = pass.item[pair[1]];
-                return (g == a && h == b) || (g == b && h == a);
-            });
-        });
-    };
     std::vector<int> waiters; // items
     for (std::size_t t = 0; t < p.followedCount && waiters.size() < lanes::kMaxWaiters; ++t) {
         const int item = full.item[t];
@@ -379,6 +409,11 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
             full.waiters.push_back(static_cast<std::uint8_t>(t));
             waiters.push_back(item);
         }
+    }
+    // The lead stage, where enough items follow it.
+    if (full.count >= (lanes::kLeadGroups + 1) * kGroup) {
+        full.lead = lanes::kLeadGroups * kGroup;
+        while (full.leadWaiters < full.waiters.size() && full.waiters[full.leadWaiters] < full.lead) ++full.leadWaiters;
     }
     for (std::size_t w = 0; w < waiters.size(); ++w) {
         for (std::size_t v = w + 1; v < waiters.size(); ++v)
@@ -389,6 +424,8 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
         for (std::size_t slot = 0; slot < kSlotCount; ++slot)
             if (waitingSlots[Index(waiters[w])][slot]) full.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
     }
+    for (const auto& pair : full.waitPairs)
+        if (pair[1] < full.leadWaiters) full.leadPairs.push_back(pair);
 
     // The checks on its landings.
     std::array<int, kItemCount> denseOf{};
@@ -474,7 +511,8 @@ FastItemSearch::~FastItemSearch() = default;
 namespace {
 
 // One thread's view of a stretch of deals. Deals wait in one queue per
-// segment of each staged pass, then in one for the full pass; a queue runs
+// segment of each staged pass, then in one for the full pass's lead stage
+// and one for the full pass; a queue runs
 // whenever it holds a whole batch, and the rest at the end of the stretch.
 class ChunkSearch {
 public:
@@ -488,8 +526,9 @@ public:
                 passOfQueue_.push_back(pass);
             }
         }
-        firstQueueOfPass_.push_back(segmentOfQueue_.size()); // the full pass
-        queues_.resize(segmentOfQueue_.size() + 1);
+        firstQueueOfPass_.push_back(segmentOfQueue_.size()); // the full pass, its lead stage first if any
+        if (p_.fullPass.lead > 0) leadQueue_ = segmentOfQueue_.size();
+        queues_.resize(segmentOfQueue_.size() + (p_.fullPass.lead > 0 ? 2 : 1));
         for (std::size_t lane = 0; lane < kLanes; ++lane) laneJump_[lane] = Rng::JumpOf(kDrawsPerDeal * lane);
     }
 
@@ -545,6 +584,7 @@ private:
     {
         if (q + 1 == queues_.size()) return RunFullPass();
         while (queues_[q + 1].count >= kLanes) Run(q + 1);
+        if (q == leadQueue_) return RunLead(q);
         RunSegment(q);
     }
 
@@ -576,6 +616,14 @@ private:
         queue.count = from;
     }
 
+    void RunLead(std::size_t q)
+    {
+        lanes::LaneQueue& queue = queues_[q];
+        const std::size_t from = BatchStart(queue);
+        p_.kernels->landLead(p_.fullPass, queue, from, LiveLanes(queue), queues_[q + 1]);
+        queue.count = from;
+    }
+
     void RunFullPass()
     {
         lanes::LaneQueue& queue = queues_.back();
@@ -586,8 +634,12 @@ private:
         }
         std::uint64_t alive = LiveLanes(queue);
         const std::uint32_t* dealStart = queue.dealStart.data() + from;
-        for (std::size_t lane = used; lane < kLanes; ++lane) queue.dealStart[from + lane] = dealStart[0];
-        alive &= ~p_.kernels->landAll(p_.fullPass, dealStart, landings_, waits_);
+        // Padding lanes: a real start, and slots inside the tables.
+        for (std::size_t lane = used; lane < kLanes; ++lane) {
+            queue.dealStart[from + lane] = dealStart[0];
+            for (std::size_t g = 0; g < kGroup; ++g) queue.tracker[g][from + lane] = queue.needs[g][from + lane] = 0;
+        }
+        alive &= ~p_.kernels->landAll(p_.fullPass, queue, from, landings_, waits_);
         if (funnel_) funnel_->afterLandings += static_cast<std::uint64_t>(std::popcount(alive));
         for (; alive != 0; alive &= alive - 1) {
             const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
@@ -636,6 +688,7 @@ private:
     std::vector<const lanes::Segment*> segmentOfQueue_;
     std::vector<std::size_t> passOfQueue_;
     std::vector<std::size_t> firstQueueOfPass_;
+    std::size_t leadQueue_ = kNone;
     std::array<Rng::Jump, kLanes> laneJump_{};
     lanes::Landings landings_{};
     lanes::WaitBytes waits_{};

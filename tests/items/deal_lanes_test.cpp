@@ -39,29 +39,62 @@ std::array<std::uint32_t, kLanes> RandomStates(Rng& source)
     return states;
 }
 
-TEST(DealLanes, LandAllFindsWhereEveryFollowedItemEndsUpAndWhichPlacesOrPairsReject)
+// 24 followed items (3, 10, .. 164): item 3 rejects in the last slot, item
+// 10 in the even slots; ten waiters over two groups (followed 1, 3, .. 19)
+// with the pairs among them but for those whose numbers add up to a
+// multiple of three; items 17 and 31 pinned, 17 twice.
+bool Needed(std::size_t w, std::size_t slot) { return (slot * 5 + 11 * w) % 7 == 0; }
+const std::vector<int> kTestPins{17, 31, 17};
+
+FullPass TestFullPass()
 {
     FullPass pass;
     pass.count = 24;
-    for (std::size_t t = 0; t < pass.count; ++t) pass.item[t] = static_cast<std::uint8_t>(t * 7 + 3); // 3 .. 164
-    // Item 3 rejects in the last slot only, item 10 in the even slots.
+    for (std::size_t t = 0; t < pass.count; ++t) pass.item[t] = static_cast<std::uint8_t>(t * 7 + 3);
     pass.rejects[0][179] = 0xFF;
     for (std::size_t slot = 0; slot < kSlotCount; slot += 2) pass.rejects[1][slot] = 0xFF;
-    // Ten waiters over two groups (followed 1, 3, .. 19), and the pairs
-    // among them but for those whose numbers add up to a multiple of three.
-    auto needed = [](std::size_t w, std::size_t slot) { return (slot * 5 + 11 * w) % 7 == 0; };
     for (std::size_t w = 0; w < 10; ++w) {
         pass.waiters.push_back(static_cast<std::uint8_t>(2 * w + 1));
         if (w % kGroup == 0) pass.waitTables.emplace_back();
         for (std::size_t slot = 0; slot < kSlotCount; ++slot)
-            if (needed(w, slot)) pass.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
+            if (Needed(w, slot)) pass.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
         for (std::size_t v = 0; v < w; ++v)
             if ((v + w) % 3 != 0) pass.waitPairs.push_back({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(w)});
     }
-
-    // Items 17 and 31 go back to their slots, the second 17 finding it home.
     pass.pins = {{17, 2}, {31, 4}};
+    return pass;
+}
 
+// Whether the places of `slotOf` reject: those of the first `count`
+// items, or a pair among the first `waiters` waiters.
+bool TestRejects(const FullPass& pass, const std::array<int, kSlotCount>& slotOf, std::size_t count,
+                 std::size_t waiters, int* pairRejects = nullptr)
+{
+    bool rejected = (count > 0 && slotOf[3] == 179) || (count > 1 && slotOf[10] % 2 == 0);
+    auto slotOfWaiter = [&](std::size_t w) { return static_cast<std::size_t>(slotOf[pass.item[2 * w + 1]]); };
+    for (const auto& [v, w] : pass.waitPairs) {
+        if (w >= waiters) continue;
+        const bool cycle = Needed(w, slotOfWaiter(v)) && Needed(v, slotOfWaiter(w));
+        if (pairRejects && cycle && !rejected) ++*pairRejects;
+        rejected = rejected || cycle;
+    }
+    return rejected;
+}
+
+LaneQueue QueueOf(const std::array<std::uint32_t, kLanes>& states)
+{
+    LaneQueue queue;
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        queue.state[lane] = queue.dealStart[lane] = states[lane];
+        queue.deal[lane] = static_cast<std::uint32_t>(lane);
+    }
+    queue.count = kLanes;
+    return queue;
+}
+
+TEST(DealLanes, LandAllFindsWhereEveryFollowedItemEndsUpAndWhichPlacesOrPairsReject)
+{
+    const FullPass pass = TestFullPass();
     Rng source(99);
     int pairRejects = 0;
     for (const Kernels* kernels : KernelsToTest()) {
@@ -69,23 +102,64 @@ TEST(DealLanes, LandAllFindsWhereEveryFollowedItemEndsUpAndWhichPlacesOrPairsRej
             const std::array<std::uint32_t, kLanes> states = RandomStates(source);
             Landings landings{};
             WaitBytes waits{};
-            const std::uint64_t dead = kernels->landAll(pass, states.data(), landings, waits);
+            const std::uint64_t dead = kernels->landAll(pass, QueueOf(states), 0, landings, waits);
             for (std::size_t lane = 0; lane < kLanes; ++lane) {
-                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane], {17, 31, 17});
+                const std::array<int, kSlotCount> slotOf = SlotsOfItems(states[lane], kTestPins);
                 for (std::size_t t = 0; t < pass.count; ++t)
                     ASSERT_EQ(landings[t][lane], slotOf[pass.item[t]]) << "item " << int{pass.item[t]};
-                bool rejected = slotOf[3] == 179 || slotOf[10] % 2 == 0;
-                auto slotOfWaiter = [&](std::size_t w) { return static_cast<std::size_t>(slotOf[pass.item[2 * w + 1]]); };
-                for (const auto& [v, w] : pass.waitPairs) {
-                    const bool cycle = needed(w, slotOfWaiter(v)) && needed(v, slotOfWaiter(w));
-                    pairRejects += cycle && !rejected ? 1 : 0;
-                    rejected = rejected || cycle;
-                }
+                const bool rejected = TestRejects(pass, slotOf, pass.count, pass.waiters.size(), &pairRejects);
                 ASSERT_EQ((dead >> lane) & 1u, rejected ? 1u : 0u) << "lane " << lane;
             }
         }
     }
     EXPECT_GT(pairRejects, 100) << "the pairs reject deals that nothing else does";
+}
+
+// The lead stage keeps the deals that its items' places before the pins and
+// its pairs let through, and the full pass then ends where it ends without it.
+TEST(DealLanes, TheLeadStageLetsThroughWhatItsItemsAllowAndCarriesTheirSlots)
+{
+    FullPass pass = TestFullPass();
+    pass.lead = 2 * kGroup;
+    pass.leadWaiters = 8; // followed 1, 3, .. 15
+    for (const auto& pair : pass.waitPairs)
+        if (pair[1] < pass.leadWaiters) pass.leadPairs.push_back(pair);
+    Rng source(31);
+    int kept = 0;
+    for (const Kernels* kernels : KernelsToTest()) {
+        for (int round = 0; round < 20; ++round) {
+            const std::array<std::uint32_t, kLanes> states = RandomStates(source);
+            LaneQueue out;
+            kernels->landLead(pass, QueueOf(states), 0, ~std::uint64_t{0}, out);
+            std::uint64_t through = 0;
+            for (std::size_t i = 0; i < out.count; ++i) {
+                through |= std::uint64_t{1} << out.deal[i];
+                ASSERT_EQ(out.dealStart[i], states[out.deal[i]]);
+            }
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                const bool rejected = TestRejects(pass, SlotsOfItems(states[lane]), 2, pass.leadWaiters);
+                ASSERT_EQ((through >> lane) & 1u, rejected ? 0u : 1u) << "lane " << lane;
+            }
+            kept += static_cast<int>(out.count);
+
+            // The rest of the batch is padding, as the search pads it.
+            for (std::size_t i = out.count; i < kLanes; ++i) {
+                out.dealStart[i] = out.dealStart[0];
+                for (std::size_t g = 0; g < kGroup; ++g) out.tracker[g][i] = out.needs[g][i] = 0;
+            }
+            Landings landings{};
+            WaitBytes waits{};
+            const std::uint64_t dead = kernels->landAll(pass, out, 0, landings, waits);
+            for (std::size_t i = 0; i < out.count; ++i) {
+                const std::array<int, kSlotCount> slotOf = SlotsOfItems(out.dealStart[i], kTestPins);
+                for (std::size_t t = 0; t < pass.count; ++t)
+                    ASSERT_EQ(landings[t][i], slotOf[pass.item[t]]) << "item " << int{pass.item[t]};
+                ASSERT_EQ((dead >> i) & 1u, TestRejects(pass, slotOf, pass.count, pass.waiters.size()) ? 1u : 0u);
+            }
+        }
+    }
+    EXPECT_GT(kept, 100);
+    EXPECT_LT(kept, 2 * 20 * 64 - 100);
 }
 
 TEST(DealLanes, AWholeDealPutsTheSameItemsInTheSlotsAsThePlainDeal)
