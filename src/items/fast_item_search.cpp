@@ -340,15 +340,14 @@ FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int
     // The full pass: every candidate, padded to whole groups. It follows
     // first the items that reject the most deals the staged passes let
     // through, alone or in new pairs: its lead stage tests those alone.
-    auto testedInAStagedPass = [&](int a, int b) {
-        return std::any_of(p.stagedPasses.begin(), p.stagedPasses.end(), [&](const lanes::StagedPass& pass) {
-            return std::any_of(pass.pairs.begin(), pass.pairs.end(), [&](const lanes::Pair& pair) {
-                const int g = pass.item[pair[0]];
-                const int h = pass.item[pair[1]];
-                return (g == a && h == b) || (g == b && h == a);
-            });
-        });
-    };
+    std::vector<ItemBits> testedWith(kItemCount); // pairs a staged pass tests
+    for (const lanes::StagedPass& pass : p.stagedPasses) {
+        for (const auto& [g, h] : pass.pairs) {
+            testedWith[pass.item[g]].Set(pass.item[h]);
+            testedWith[pass.item[h]].Set(pass.item[g]);
+        }
+    }
+    auto testedInAStagedPass = [&](int a, int b) { return testedWith[Index(a)].Test(b); };
     {
         std::vector<Candidate> ordered;
         std::vector<bool> taken(candidates.size());
