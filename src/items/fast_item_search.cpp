@@ -511,8 +511,8 @@ namespace {
 
 // One thread's view of a stretch of deals. Deals wait in one queue per
 // segment of each staged pass, then in one for the full pass's lead stage
-// and one for the full pass; a queue runs
-// whenever it holds a whole batch, and the rest at the end of the stretch.
+// (if it has one) and one for the full pass; a queue runs whenever it holds
+// a whole batch, and the rest at the end of the stretch.
 class ChunkSearch {
 public:
     ChunkSearch(const FastItemSearch::Prepared& prepared, FastItemSearch::Funnel* funnel)
