@@ -6,10 +6,10 @@
 #include <thread>
 
 
-#include "core/generate_seed.h"
+#include "driver/generate_seed.h"
 #include "core/generator_state.h"
 #include "core/rng.h"
-#include "items/fast_item_search.h"
+#include "search/fast_item_search.h"
 #include "items/item_shuffle.h"
 #include "items/item_slot_table.h"
 #include "items/sequential_item_search.h"
@@ -26,7 +26,7 @@ struct Configuration {
 GeneratorState Prepared(const Settings& settings, Rng& rng)
 {
     GeneratorState state;
-    BuildItemSlotTable(settings, state, rng);
+    BuildItemTables(settings, state, rng);
     return state;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "core/generate_seed.h"
+#include "driver/generate_seed.h"
 
 namespace {
 

@@ -5,17 +5,12 @@
 #include <cassert>
 #include <string>
 
-#include "items/deal_divisors.h"
-#include "items/door_mode_placement.h"
-#include "items/fast_item_search.h"
+#include "core/deal_divisors.h"
 
 namespace tarvenna {
 namespace {
 
 constexpr std::array<int, 6> kAlwaysPinned = {90, 91, 114, 48, 123, 147};
-
-// More failed attempts than this since the last progress mark earn a " .".
-constexpr int kProgressInterval = 10000;
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
@@ -235,41 +230,6 @@ bool PlacementValidator::ValidatePlacement(const SlotAssignment& assignment)
         }
     }
     return true;
-}
-
-ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop, unsigned threads)
-{
-    if (settings.randomizeDoors) {
-        statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
-        PlaceItemsForDoorMode(settings, state, rng);
-        statusLog.AppendStatus("done!\n");
-        return ItemStageResult::Done;
-    }
-
-    statusLog.AppendStatus("Randomizing Items. . .");
-    // One " ." for every 10001 deals rejected in a row from the first: the
-    // first before attempt 10002, each further one 10001 attempts later.
-    std::uint64_t marks = 0;
-    auto onRejected = [&](std::uint64_t rejected) {
-        for (; marks < rejected / (kProgressInterval + 1); ++marks) statusLog.AppendStatus(" .");
-    };
-    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
-    const ItemSearchResult result = search.Run(rng.State(), threads, stop, onRejected);
-    if (result.stopped) return ItemStageResult::Stopped;
-    if (result.neverAccepted) {
-        // The literal search would deal forever; end the stage and say why.
-        statusLog.AppendStatus("failed: no deal of the items can ever pass with this seed\n");
-        return ItemStageResult::NeverAccepted;
-    }
-
-    rng.Seed(result.stateAfter);
-    state.itemAttempts = result.attempts;
-    state.slotAssignment = result.assignment;
-    statusLog.AppendStatus("done after ");
-    statusLog.AppendStatus(std::to_string(result.attempts));
-    statusLog.AppendStatus(" attempts!\n");
-    return ItemStageResult::Done;
 }
 
 } // namespace tarvenna

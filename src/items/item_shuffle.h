@@ -101,12 +101,4 @@ private:
     std::array<bool, ItemRules::kMaxItem> kept_{};
 };
 
-enum class ItemStageResult { Done, Stopped, NeverAccepted };
-
-// The item stage: the validated shuffle, or the door-mode placement when
-// doors are randomized. Reports its progress in the status log.
-// `threads` threads share the search; the result does not depend on it.
-ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop, unsigned threads = 1);
-
 } // namespace tarvenna

@@ -1,6 +1,5 @@
 #include "items/item_slot_table.h"
 
-#include "doors/lock_randomizer.h"
 #include "items/item_slot_data.h"
 
 namespace tarvenna {
@@ -31,9 +30,8 @@ int SlotKey(int slot, const Settings& settings)
 
 } // namespace
 
-void BuildItemSlotTable(const Settings& settings, GeneratorState& state, Rng& rng)
+void BuildItemSlotTable(const Settings& settings, ItemSlotTable& table)
 {
-    ItemSlotTable& table = state.itemSlotTable;
     const bool chris = settings.character == Character::Chris;
 
     table.itemNames.clear();
@@ -47,8 +45,8 @@ void BuildItemSlotTable(const Settings& settings, GeneratorState& state, Rng& rn
     table.forbiddenLocations.clear();
     table.requirements.clear();
     if (settings.randomizeLocks) {
+        // The requirements come from the lock deal.
         table.locationKeys.push_back(kOpenLockModeKey);
-        RandomizeLocks(settings, state, rng);
         return;
     }
 

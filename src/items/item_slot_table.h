@@ -1,14 +1,13 @@
 #pragma once
 
 #include "core/generator_state.h"
-#include "core/rng.h"
 #include "core/settings.h"
 
 namespace tarvenna {
 
 // Fills the item slot table for the chosen character, difficulty and lock
-// mode. In lock mode this also deals the locks (the run's first draws) and
-// builds the requirement table from them; otherwise it draws nothing.
-void BuildItemSlotTable(const Settings& settings, GeneratorState& state, Rng& rng);
+// mode. In lock mode the requirements are left empty: the lock deal builds
+// them. Draws nothing.
+void BuildItemSlotTable(const Settings& settings, ItemSlotTable& table);
 
 } // namespace tarvenna

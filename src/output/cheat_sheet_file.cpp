@@ -4,7 +4,7 @@
 #include <array>
 
 #include "core/version.h"
-#include "doors/lock_randomizer.h"
+#include "locks/lock_randomizer.h"
 #include "items/item_slot_data.h"
 #include "output/cheat_sheet_data.h"
 #include "output/door_index.h"

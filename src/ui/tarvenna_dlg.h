@@ -6,7 +6,7 @@
 
 #include <wx/dialog.h>
 
-#include "core/generate_seed.h"
+#include "driver/generate_seed.h"
 #include "core/generator_state.h"
 #include "core/settings.h"
 #include "core/status_log.h"

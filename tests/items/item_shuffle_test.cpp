@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "items/item_slot_table.h"
-#include "items/deal_divisors.h"
+#include "driver/generate_seed.h"
+#include "driver/item_stage.h"
+#include "search/lane_divisors.h"
 #include "items/sequential_item_search.h"
 
 namespace tarvenna {
@@ -37,7 +38,7 @@ RunOutcome RunItemStage(Settings settings, std::uint32_t seed)
     RunOutcome outcome;
     Rng rng(seed);
     StatusLog log;
-    BuildItemSlotTable(settings, outcome.state, rng);
+    BuildItemTables(settings, outcome.state, rng);
     EXPECT_EQ(RandomizeItems(settings, outcome.state, rng, log, nullptr), ItemStageResult::Done);
     outcome.log = log.Text();
     return outcome;
@@ -348,7 +349,7 @@ TEST(RandomizeItems, SameSeedSameDealAndAStopRequestEndsTheSearch)
     GeneratorState state;
     Rng rng(1);
     StatusLog log;
-    BuildItemSlotTable(settings, state, rng);
+    BuildItemTables(settings, state, rng);
     StopFlag stop{true};
     EXPECT_EQ(RandomizeItems(settings, state, rng, log, &stop), ItemStageResult::Stopped);
     EXPECT_TRUE(state.slotAssignment.empty());

@@ -1,4 +1,4 @@
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ ItemSlotTable Build(Character character, Difficulty difficulty, bool locks = fal
     settings.randomizeLocks = locks;
     GeneratorState state;
     Rng rng(7);
-    BuildItemSlotTable(settings, state, rng);
+    BuildItemTables(settings, state, rng);
     return state.itemSlotTable;
 }
 

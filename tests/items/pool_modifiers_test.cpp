@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 
 namespace tarvenna {
 namespace {
@@ -23,7 +23,7 @@ GeneratorState Unshuffled(Character character, Difficulty difficulty)
     settings.difficulty = difficulty;
     GeneratorState state;
     Rng unused;
-    BuildItemSlotTable(settings, state, unused);
+    BuildItemTables(settings, state, unused);
     for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
     return state;
 }

@@ -28,7 +28,7 @@ GeneratorState UnshuffledState(const Settings& settings)
     GeneratorState state;
     Rng rng(1);
     BuildRoomEnemyTable(state.roomEnemyTable);
-    BuildItemSlotTable(settings, state, rng);
+    BuildItemTables(settings, state, rng);
     for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
     return state;
 }

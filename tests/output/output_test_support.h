@@ -7,7 +7,7 @@
 #include "core/rng.h"
 #include "core/settings.h"
 #include "enemies/room_enemy_table.h"
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 
 namespace tarvenna {
 

@@ -1,14 +1,14 @@
-#include "core/generate_seed.h"
+#include "driver/generate_seed.h"
 
 #include <chrono>
 
-#include "core/rng.h"
 #include "doors/door_randomizer.h"
+#include "driver/item_stage.h"
 #include "enemies/enemy_randomizer.h"
 #include "enemies/room_enemy_table.h"
-#include "items/item_shuffle.h"
 #include "items/item_slot_table.h"
 #include "items/pool_modifiers.h"
+#include "locks/lock_randomizer.h"
 #include "output/output_files.h"
 
 namespace tarvenna {
@@ -20,6 +20,12 @@ std::uint32_t SeedFromClock()
     return static_cast<std::uint32_t>(static_cast<std::uint64_t>(seconds.count()) & 0xFFFFFFFFu);
 }
 
+void BuildItemTables(const Settings& settings, GeneratorState& state, Rng& rng)
+{
+    BuildItemSlotTable(settings, state.itemSlotTable);
+    if (settings.randomizeLocks) RandomizeLocks(settings, state, rng);
+}
+
 GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options, GeneratorState& state,
                             StatusLog& statusLog)
 {
@@ -28,7 +34,7 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     Rng rng(options.seed);
 
     BuildRoomEnemyTable(state.roomEnemyTable);
-    BuildItemSlotTable(settings, state, rng);
+    BuildItemTables(settings, state, rng);
 
     if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
     if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);

@@ -1,4 +1,4 @@
-#include "core/generate_seed.h"
+#include "driver/generate_seed.h"
 
 #include <gtest/gtest.h>
 

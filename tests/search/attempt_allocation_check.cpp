@@ -6,9 +6,9 @@
 #include <new>
 
 #include "core/generator_state.h"
-#include "items/fast_item_search.h"
+#include "search/fast_item_search.h"
 #include "items/item_shuffle.h"
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 
 namespace {
 std::size_t g_allocations = 0;
@@ -34,7 +34,7 @@ int main()
             settings.randomizeLocks = locks;
             GeneratorState state;
             Rng rng(3);
-            BuildItemSlotTable(settings, state, rng);
+            BuildItemTables(settings, state, rng);
             const ItemRules rules(state.itemSlotTable);
             const std::vector<int> pinned = PinnedSlots(settings);
             PlacementValidator validator(rules);

@@ -1,4 +1,4 @@
-#include "doors/lock_requirements.h"
+#include "locks/lock_requirements.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,12 @@
 #include <map>
 
 #include "core/status_log.h"
-#include "doors/lock_data.h"
-#include "doors/lock_test_support.h"
-#include "doors/lock_randomizer.h"
+#include "locks/lock_data.h"
+#include "locks/lock_test_support.h"
+#include "locks/lock_randomizer.h"
+#include "driver/item_stage.h"
 #include "items/item_shuffle.h"
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 
 namespace tarvenna {
 namespace {
@@ -158,7 +159,7 @@ TEST(LockRequirements, AnAcceptedItemDealMeetsEveryRequirementList)
         GeneratorState state;
         StatusLog log;
         Rng rng(c.seed);
-        BuildItemSlotTable(settings, state, rng);
+        BuildItemTables(settings, state, rng);
         ASSERT_EQ(RandomizeItems(settings, state, rng, log, nullptr), ItemStageResult::Done);
         EXPECT_TRUE(EveryItemReachable(state.itemSlotTable, state.slotAssignment)) << "seed " << c.seed;
     }

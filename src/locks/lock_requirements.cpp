@@ -1,10 +1,10 @@
-#include "doors/lock_requirements.h"
+#include "locks/lock_requirements.h"
 
 #include <set>
 #include <utility>
 
-#include "doors/lock_data.h"
-#include "doors/lock_randomizer.h"
+#include "locks/lock_data.h"
+#include "locks/lock_randomizer.h"
 
 namespace tarvenna {
 namespace {

@@ -1,4 +1,4 @@
-#include "items/fast_item_search.h"
+#include "search/fast_item_search.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "items/deal_lanes.h"
+#include "search/deal_lanes.h"
 #include "items/item_bits.h"
 
 namespace tarvenna {

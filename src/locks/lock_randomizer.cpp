@@ -1,4 +1,4 @@
-#include "doors/lock_randomizer.h"
+#include "locks/lock_randomizer.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "doors/lock_data.h"
-#include "doors/lock_requirements.h"
+#include "locks/lock_data.h"
+#include "locks/lock_requirements.h"
 #include "items/item_shuffle.h"
 
 namespace tarvenna {

@@ -1,8 +1,8 @@
-#include "items/fast_item_search.h"
+#include "search/fast_item_search.h"
 
 #include <gtest/gtest.h>
 
-#include "items/item_slot_table.h"
+#include "driver/generate_seed.h"
 #include "items/sequential_item_search.h"
 
 namespace tarvenna {
@@ -21,7 +21,7 @@ Prepared Prepare(Character character, Difficulty difficulty, bool locks, std::ui
     p.settings.difficulty = difficulty;
     p.settings.randomizeLocks = locks;
     Rng rng(seed);
-    BuildItemSlotTable(p.settings, p.state, rng);
+    BuildItemTables(p.settings, p.state, rng);
     p.searchStart = rng.State();
     return p;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/generator_state.h"
+#include "core/rng.h"
 #include "core/settings.h"
 #include "core/status_log.h"
 
@@ -27,6 +28,10 @@ struct GenerateResult {
 
 // The low 32 bits of the current calendar time in whole seconds.
 std::uint32_t SeedFromClock();
+
+// The item slot table of these settings. In lock mode the locks are dealt
+// too (the run's first draws) and the requirements built from them.
+void BuildItemTables(const Settings& settings, GeneratorState& state, Rng& rng);
 
 // One run: seed, build the tables, run the selected stages in their fixed
 // order and write the output files, reporting progress in the status log.

@@ -1,10 +1,10 @@
-#include "items/deal_lanes.h"
+#include "search/deal_lanes.h"
 
 #include <bit>
 #include <cstring>
 
 #include "core/rng.h"
-#include "items/deal_divisors.h"
+#include "search/lane_divisors.h"
 
 #if !defined(__GNUC__)
 #error "the deal lanes need the GCC/Clang vector extensions"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "core/settings.h"
-#include "doors/lock_data.h"
+#include "locks/lock_data.h"
 
 namespace tarvenna {
 

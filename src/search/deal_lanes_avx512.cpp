@@ -1,4 +1,4 @@
-#include "items/deal_lanes.h"
+#include "search/deal_lanes.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
 
@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "core/rng.h"
-#include "items/deal_divisors.h"
+#include "search/lane_divisors.h"
 
 #define TARVENNA_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,avx512bitalg,bmi,bmi2,popcnt")))
 #define TARVENNA_AVX512_INLINE TARVENNA_AVX512 __attribute__((always_inline)) inline

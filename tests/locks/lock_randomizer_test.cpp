@@ -1,14 +1,14 @@
-#include "doors/lock_randomizer.h"
+#include "locks/lock_randomizer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 
-#include "doors/lock_data.h"
-#include "doors/lock_test_support.h"
-#include "doors/lock_requirements.h"
-#include "items/item_slot_table.h"
+#include "locks/lock_data.h"
+#include "locks/lock_test_support.h"
+#include "locks/lock_requirements.h"
+#include "driver/generate_seed.h"
 
 namespace tarvenna {
 namespace {
@@ -119,7 +119,7 @@ TEST(LockRandomizer, LeavesAValidDealWithItsOwnRequirementTable)
             const Settings settings = LockSettings(character);
             GeneratorState state;
             Rng rng(seed);
-            BuildItemSlotTable(settings, state, rng);
+            BuildItemTables(settings, state, rng);
 
             ASSERT_EQ(state.lockKinds.size(), 38u);
             EXPECT_EQ(state.vanillaLockKinds, VanillaTable());
@@ -142,7 +142,7 @@ TEST(LockPinnedItems, RejectsAValidDealThatLocksTheDogCollarBehindItsOwnKey)
         const Settings settings = LockSettings(character);
         GeneratorState state;
         Rng rng(1);
-        BuildItemSlotTable(settings, state, rng);
+        BuildItemTables(settings, state, rng);
         ItemSlotTable& table = state.itemSlotTable;
 
         std::vector<int> kinds = VanillaKinds();

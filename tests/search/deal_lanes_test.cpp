@@ -1,4 +1,4 @@
-#include "items/deal_lanes.h"
+#include "search/deal_lanes.h"
 
 #include <gtest/gtest.h>
 

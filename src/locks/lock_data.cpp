@@ -1,7 +1,7 @@
 // Lock data: the lock kinds with their names and keys, the locks of the
 // unaltered game, and the data of the lock-mode requirement rules. Tables
 // only; lock_randomizer.cpp and lock_requirements.cpp use them.
-#include "doors/lock_data.h"
+#include "locks/lock_data.h"
 
 namespace tarvenna {
 

@@ -1,0 +1,53 @@
+#include "driver/item_stage.h"
+
+#include <cstdint>
+#include <string>
+
+#include "items/door_mode_placement.h"
+#include "items/item_shuffle.h"
+#include "search/fast_item_search.h"
+
+namespace tarvenna {
+namespace {
+
+// More failed attempts than this since the last progress mark earn a " .".
+constexpr int kProgressInterval = 10000;
+
+} // namespace
+
+ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
+                               const StopFlag* stop, unsigned threads)
+{
+    if (settings.randomizeDoors) {
+        statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
+        PlaceItemsForDoorMode(settings, state, rng);
+        statusLog.AppendStatus("done!\n");
+        return ItemStageResult::Done;
+    }
+
+    statusLog.AppendStatus("Randomizing Items. . .");
+    // One " ." for every 10001 deals rejected in a row from the first: the
+    // first before attempt 10002, each further one 10001 attempts later.
+    std::uint64_t marks = 0;
+    auto onRejected = [&](std::uint64_t rejected) {
+        for (; marks < rejected / (kProgressInterval + 1); ++marks) statusLog.AppendStatus(" .");
+    };
+    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
+    const ItemSearchResult result = search.Run(rng.State(), threads, stop, onRejected);
+    if (result.stopped) return ItemStageResult::Stopped;
+    if (result.neverAccepted) {
+        // The literal search would deal forever; end the stage and say why.
+        statusLog.AppendStatus("failed: no deal of the items can ever pass with this seed\n");
+        return ItemStageResult::NeverAccepted;
+    }
+
+    rng.Seed(result.stateAfter);
+    state.itemAttempts = result.attempts;
+    state.slotAssignment = result.assignment;
+    statusLog.AppendStatus("done after ");
+    statusLog.AppendStatus(std::to_string(result.attempts));
+    statusLog.AppendStatus(" attempts!\n");
+    return ItemStageResult::Done;
+}
+
+} // namespace tarvenna
