@@ -40,20 +40,18 @@ std::optional<std::uint32_t> ParseSeed(const std::string& text)
     return static_cast<std::uint32_t>(value);
 }
 
-ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
-{
-    CLI::App app{"Tarvenna deals the game's item pick-ups anew (and, on request, enemies, doors and locks)\n"
-                 "and writes the trainer's item list file and a cheat sheet.",
-                 "tarvenna"};
-    app.set_version_flag("--version", kVersionString, "Print the version string and exit");
-    app.get_formatter()->column_width(34);
+namespace {
 
-    CommandLine line;
-    Settings& s = line.settings;
+// What the parser reads before it is checked and turned into a CommandLine.
+struct RawOptions {
     std::string seedText;
+    std::string outText = ".";
     bool noItems = false;
+};
 
-    app.add_option("--seed", seedText, "Seed, decimal 0..4294967295 (default: the current time in seconds)")
+void AddGameOptions(CLI::App& app, Settings& s, RawOptions& raw)
+{
+    app.add_option("--seed", raw.seedText, "Seed, decimal 0..4294967295 (default: the current time in seconds)")
         ->type_name("N");
     app.add_option("--character", s.character, "Character: jill or chris (default: jill)")
         ->transform(CLI::CheckedTransformer(kCharacters))
@@ -61,7 +59,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     app.add_option("--difficulty", s.difficulty, "Difficulty: normal or hard (default: normal)")
         ->transform(CLI::CheckedTransformer(kDifficulties))
         ->type_name("LEVEL");
-    app.add_flag("--no-items", noItems, "Keep every item in its own slot");
+    app.add_flag("--no-items", raw.noItems, "Keep every item in its own slot");
     app.add_flag("--enemies", s.randomizeEnemies, "Randomize enemies");
     app.add_flag("--doors", s.randomizeDoors, "Randomize doors (Normal only; not with --no-items or --locks)");
     app.add_flag("--locks", s.randomizeLocks, "Randomize locks (not with --no-items or --doors)");
@@ -72,6 +70,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     app.add_flag("--swap-self-defense-gun", s.swapWithSelfDefenseGun,
                  "Swap all non-key items with the Self Defense Gun");
     app.add_flag("--fuel-capsule-armed", s.fuelCapsuleArmed, "Fuel Supply Capsule armed on pickup");
+}
+
+void AddEnemyOptions(CLI::App& app, Settings& s)
+{
     for (auto [name, field, what] : {std::tuple{"--tyrant-spawns", &s.tyrantSpawns, "Tyrant"},
                                      std::tuple{"--yawn-spawns", &s.yawnSpawns, "Yawn"},
                                      std::tuple{"--lisa-spawns", &s.lisaSpawns, "Lisa"}}) {
@@ -94,11 +96,54 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
         bool* allow = field;
         app.add_flag_callback(name, [allow] { *allow = false; }, std::string("With --enemies: no ") + what);
     }
-    std::string outText = ".";
-    app.add_option("--out", outText, "Folder for the output files (default: the current folder)")->type_name("DIR");
+}
+
+void AddRunOptions(CLI::App& app, CommandLine& line, RawOptions& raw)
+{
+    app.add_option("--out", raw.outText, "Folder for the output files (default: the current folder)")->type_name("DIR");
     app.add_option("--threads", line.threads, "Threads for the item search (default: every core; the files do not depend on it)")
         ->check(CLI::Range(1u, 1024u))
         ->type_name("N");
+}
+
+// The values the parser cannot check alone, and the combinations that the
+// dialog can never produce.
+ParseOutcome Finish(const CLI::App& app, CommandLine line, const RawOptions& raw)
+{
+    Settings& s = line.settings;
+    s.randomizeItems = !raw.noItems;
+    if (!raw.seedText.empty() || app.count("--seed") > 0) {
+        line.seed = ParseSeed(raw.seedText);
+        if (!line.seed) return Failure("--seed must be a whole number from 0 to 4294967295, not '" + raw.seedText + "'");
+    }
+    if (raw.outText.empty()) return Failure("--out needs a folder name");
+    line.outputDirectory = raw.outText;
+    if (s.randomizeDoors && s.difficulty == Difficulty::Hard)
+        return Failure("--doors cannot be combined with --difficulty hard (door mode runs on Normal)");
+    if (s.randomizeDoors && raw.noItems) return Failure("--doors cannot be combined with --no-items");
+    if (s.randomizeDoors && s.randomizeLocks) return Failure("--doors cannot be combined with --locks");
+    if (s.randomizeLocks && raw.noItems) return Failure("--locks cannot be combined with --no-items");
+
+    ParseOutcome outcome;
+    outcome.commandLine = line;
+    return outcome;
+}
+
+} // namespace
+
+ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    CLI::App app{"Tarvenna deals the game's item pick-ups anew (and, on request, enemies, doors and locks)\n"
+                 "and writes the trainer's item list file and a cheat sheet.",
+                 "tarvenna"};
+    app.set_version_flag("--version", kVersionString, "Print the version string and exit");
+    app.get_formatter()->column_width(34);
+
+    CommandLine line;
+    RawOptions raw;
+    AddGameOptions(app, line.settings, raw);
+    AddEnemyOptions(app, line.settings);
+    AddRunOptions(app, line, raw);
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
                "Exit status: 0 success, 1 an output file could not be written, 2 bad options,\n"
                "3 the door map is incomplete, 4 internal error, 5 no item deal can ever pass\n"
@@ -118,23 +163,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     } catch (const CLI::ParseError& error) {
         return Failure(error.what());
     }
-
-    s.randomizeItems = !noItems;
-    if (!seedText.empty() || app.count("--seed") > 0) {
-        line.seed = ParseSeed(seedText);
-        if (!line.seed) return Failure("--seed must be a whole number from 0 to 4294967295, not '" + seedText + "'");
-    }
-    if (outText.empty()) return Failure("--out needs a folder name");
-    line.outputDirectory = outText;
-    if (s.randomizeDoors && s.difficulty == Difficulty::Hard)
-        return Failure("--doors cannot be combined with --difficulty hard (door mode runs on Normal)");
-    if (s.randomizeDoors && noItems) return Failure("--doors cannot be combined with --no-items");
-    if (s.randomizeDoors && s.randomizeLocks) return Failure("--doors cannot be combined with --locks");
-    if (s.randomizeLocks && noItems) return Failure("--locks cannot be combined with --no-items");
-
-    ParseOutcome outcome;
-    outcome.commandLine = line;
-    return outcome;
+    return Finish(app, line, raw);
 }
 
 } // namespace tarvenna

@@ -237,7 +237,11 @@ void BuildCCorridorAreas(RequirementBuilder& b)
                 b.AddAlternative(87, {14});
         }
     }
+}
 
+// The areas reached from location 87.
+void BuildAreasBeyond87(RequirementBuilder& b)
+{
     // Rule 18.
     if (b.Open(8)) {
         b.Mark(98);
@@ -350,6 +354,7 @@ void BuildLockRequirements(const Settings& settings, const std::vector<int>& loc
     BuildDarkCorridorAreas(builder);
     BuildStairwayAreas(builder);
     BuildCCorridorAreas(builder);
+    BuildAreasBeyond87(builder);
     BuildGatedAreas(builder);
     BuildLocation117(builder);
 }
