@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "core/utf8_path.h"
 #include "core/version.h"
 
 namespace tarvenna {
@@ -117,7 +118,7 @@ ParseOutcome Finish(const CLI::App& app, CommandLine line, const RawOptions& raw
         if (!line.seed) return Failure("--seed must be a whole number from 0 to 4294967295, not '" + raw.seedText + "'");
     }
     if (raw.outText.empty()) return Failure("--out needs a folder name");
-    line.outputDirectory = raw.outText;
+    line.outputDirectory = PathFromUtf8(raw.outText);
     if (s.randomizeDoors && s.difficulty == Difficulty::Hard)
         return Failure("--doors cannot be combined with --difficulty hard (door mode runs on Normal)");
     if (s.randomizeDoors && raw.noItems) return Failure("--doors cannot be combined with --no-items");

@@ -1,6 +1,5 @@
 // The tarvenna command: generates one seed from command-line options.
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -9,16 +8,12 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/console.h"
 #include "driver/generate_seed.h"
 
 namespace {
 
 tarvenna::StopFlag g_stop{false};
-
-extern "C" void OnInterrupt(int)
-{
-    g_stop.store(true);
-}
 
 enum ExitStatus { kSuccess = 0, kOutputFailed = 1, kUsage = 2, kDoorMapIncomplete = 3, kInternalError = 4,
                   kItemsNeverPass = 5, kInterrupted = 130 };
@@ -27,15 +22,14 @@ enum ExitStatus { kSuccess = 0, kOutputFailed = 1, kUsage = 2, kDoorMapIncomplet
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    tarvenna::UseBinaryStandardStreams();
+    const std::vector<std::string> arguments = tarvenna::Utf8Arguments(argc, argv);
     const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
     std::fputs(parsed.out.c_str(), stdout);
     std::fputs(parsed.err.c_str(), stderr);
     if (!parsed.commandLine) return parsed.exitCode;
 
-    static_assert(tarvenna::StopFlag::is_always_lock_free);
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    tarvenna::StopOnInterrupt(g_stop);
 
     tarvenna::RunOptions options;
     options.seed = parsed.commandLine->seed.value_or(tarvenna::SeedFromClock());

@@ -1,55 +1,52 @@
 #include "output/atomic_file.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
+#include <string>
 #include <system_error>
-#include <thread>
 
 namespace tarvenna {
 namespace {
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& target)
+// A name beside the target that no other run is using: the create below is
+// exclusive, so a clash only means another try. This is no random draw of
+// the generator.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, int attempt)
 {
-    // Unique enough for concurrent runs into one folder; this is no random draw of the generator.
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    const auto thread = std::hash<std::thread::id>{}(std::this_thread::get_id());
     std::filesystem::path name = target;
-    name += ".tmp" + std::to_string(ticks) + "-" + std::to_string(thread % 100000);
+    name += ".tmp" + std::to_string(ticks) + "-" + std::to_string(attempt);
     return name;
 }
 
-std::string ErrnoText(int error)
+std::error_code CreateTemporary(FileSystem& fs, const std::filesystem::path& target,
+                                std::filesystem::path& temporary, FileSystem::Handle& handle)
 {
-    return std::generic_category().message(error);
+    constexpr int kAttempts = 100;
+    std::error_code error;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        temporary = TemporaryNameFor(target, attempt);
+        error = fs.CreateNew(temporary, handle);
+        if (error != std::errc::file_exists) return error;
+    }
+    return error;
 }
 
 } // namespace
 
-std::string WriteFileAtomically(const std::filesystem::path& target, std::string_view content)
+std::string WriteFileAtomically(const std::filesystem::path& target, std::string_view content, FileSystem& fs)
 {
-    const std::filesystem::path temporary = TemporaryNameFor(target);
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
-    if (file == nullptr) return ErrnoText(errno);
+    std::filesystem::path temporary;
+    FileSystem::Handle handle = 0;
+    if (const std::error_code error = CreateTemporary(fs, target, temporary, handle)) return error.message();
 
-    const std::size_t written = std::fwrite(content.data(), 1, content.size(), file);
-    int error = written == content.size() ? 0 : errno;
-    if (std::fflush(file) != 0 && error == 0) error = errno;
-    if (std::fclose(file) != 0 && error == 0) error = errno;
-    if (error == 0 && written != content.size()) error = EIO;
-    if (error != 0) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return ErrnoText(error);
-    }
-
-    std::error_code renameError;
-    std::filesystem::rename(temporary, target, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return renameError.message();
+    std::error_code error = fs.Write(handle, content);
+    if (!error) error = fs.Sync(handle);
+    const std::error_code closeError = fs.Close(handle);
+    if (!error) error = closeError;
+    if (!error) error = fs.Replace(temporary, target);
+    if (error) {
+        fs.Remove(temporary);
+        return error.message();
     }
     return {};
 }

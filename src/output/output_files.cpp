@@ -1,5 +1,6 @@
 #include "output/output_files.h"
 
+#include "core/utf8_path.h"
 #include "output/atomic_file.h"
 #include "output/cheat_sheet_file.h"
 #include "output/item_list_file.h"
@@ -19,7 +20,7 @@ void WriteOne(const std::filesystem::path& directory, const std::string& name, c
     statusLog.AppendStatus("failed: " + error + "\n");
     if (!result.failed) {
         result.failed = true;
-        result.error = (directory / name).string() + ": " + error;
+        result.error = Utf8FromPath(directory / name) + ": " + error;
     }
 }
 

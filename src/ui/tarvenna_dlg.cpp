@@ -17,6 +17,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "core/utf8_path.h"
 #include "core/version.h"
 #include "ui/tarvenna_icon.h"
 
@@ -277,7 +278,7 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
 
     RunOptions options;
     options.seed = seed.kind == SeedChoice::Kind::Fixed ? seed.seed : SeedFromClock();
-    options.outputDirectory = std::filesystem::path(folder.fn_str().data());
+    options.outputDirectory = PathFromUtf8(folder.utf8_string());
     options.stop = &stop_;
     options.threads = std::max(1u, std::thread::hardware_concurrency());
 

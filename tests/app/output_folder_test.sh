@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The command's files on disk: a folder name outside ASCII, files replaced
+# whole, and a target that cannot be written.
+# usage: output_folder_test.sh PATH/TO/tarvenna
+set -u
+cli=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A folder such as players have: accents and Japanese in its name.
+folder="$root/Spiele/Ünïcödé ゲーム"
+mkdir -p "$folder"
+"$cli" --seed 3 --out "$folder" >/dev/null 2>&1 || fail "seed 3 into '$folder' exited with $?"
+for name in ItemListJillNormal.txt CheatSheetJillNormal.txt; do
+    [ -s "$folder/$name" ] || fail "$name missing in '$folder'"
+done
+
+# Another seed replaces both files whole.
+first=$(cat "$folder/ItemListJillNormal.txt")
+"$cli" --seed 4 --out "$folder" >/dev/null 2>&1 || fail "seed 4 exited with $?"
+[ "$(cat "$folder/ItemListJillNormal.txt")" != "$first" ] || fail "seed 4 did not replace the item list"
+[ "$(wc -l <"$folder/ItemListJillNormal.txt")" = 500 ] || fail "the replaced item list is not whole"
+
+# A folder where the item list should go: exit status 1, the message names
+# the file, and nothing is left over.
+blocked="$root/blocked"
+mkdir -p "$blocked/ItemListJillNormal.txt"
+"$cli" --seed 5 --out "$blocked" >"$root/log" 2>"$root/err"
+status=$?
+[ "$status" = 1 ] || fail "a blocked target exited with $status, expected 1"
+grep -q 'ItemListJillNormal.txt' "$root/err" || fail "the message does not name the file: $(cat "$root/err")"
+grep -q 'failed: ' "$root/log" || fail "the status log does not say failed: $(cat "$root/log")"
+leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt)
+[ -z "$leftovers" ] || fail "files left behind: $leftovers"
+
+echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+[ "$failures" = 0 ]
