@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <vector>
 
 #include "core/settings.h"
@@ -8,6 +9,14 @@
 namespace tarvenna {
 
 inline std::vector<int> VanillaKinds() { return {kVanillaLockKinds.begin(), kVanillaLockKinds.end()}; }
+
+// Lock -> kind in the unaltered game, as the generator state keeps it.
+inline std::map<int, int> VanillaTable()
+{
+    std::map<int, int> table;
+    for (int lock = 0; lock < kLockCount; ++lock) table[lock] = kVanillaLockKinds[static_cast<std::size_t>(lock)];
+    return table;
+}
 
 inline Settings LockSettings(Character character, Difficulty difficulty = Difficulty::Normal)
 {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "output/output_files.h"
 #include "output/output_test_support.h"
@@ -13,32 +12,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class OutputFolder : public ::testing::Test {
+class OutputFolder : public ScratchFolderTest {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  ("tarvenna-test-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override
-    {
-        fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(folder_);
-    }
-    static std::string Read(const fs::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     std::size_t EntryCount() const
     {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
     }
-    fs::path folder_;
 };
 
 TEST_F(OutputFolder, ReplacesAnOlderLongerFileCompletely)
@@ -95,7 +74,8 @@ TEST_F(OutputFolder, FailedFileIsReportedInTheStatusLogAndTheOtherIsStillWritten
     fs::remove(folder_ / "ItemListJillNormal.txt");
     StatusLog clean;
     EXPECT_FALSE(WriteOutputFiles(settings, state, clean, folder_).failed);
-    EXPECT_EQ(clean.Text(), "Writing to ItemListJillNormal.txt . . .done!\nWriting to CheatSheetJillNormal.txt . . .done!\n");
+    EXPECT_EQ(clean.Text(),
+              "Writing to ItemListJillNormal.txt . . .done!\nWriting to CheatSheetJillNormal.txt . . .done!\n");
 }
 
 } // namespace

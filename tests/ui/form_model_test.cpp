@@ -1,7 +1,7 @@
 #include "ui/form_model.h"
 
+#include <algorithm>
 #include <array>
-#include <cstring>
 #include <deque>
 #include <set>
 #include <vector>
@@ -35,32 +35,17 @@ std::vector<bool> Snapshot(const FormModel& form)
     return snapshot;
 }
 
-int CheckedInGroup(const FormModel& form, const std::array<int, 3>& group)
+std::array<bool, 6> Modes(const Settings& s)
 {
-    int checked = 0;
-    for (int id : group) checked += id != 0 && form.IsChecked(id) ? 1 : 0;
-    return checked;
+    return {s.difficulty == Difficulty::Hard, s.randomizeItems, s.randomizeEnemies, s.randomizeDoors, s.randomizeLocks,
+            s.character == Character::Chris};
 }
 
-TEST(FormModel, OpensWithTheDefaultSettingsAndTheEnemyOptionsDisabled)
-{
-    const FormModel form;
-    EXPECT_EQ(form.CollectSettings(), Settings{});
-    for (int id : FormModel::Inputs()) {
-        const bool enemyControl = std::find(kEnemyControls.begin(), kEnemyControls.end(), id) != kEnemyControls.end();
-        EXPECT_EQ(form.IsEnabled(id), !enemyControl) << "control " << id;
-    }
-    for (int id : kEnemyControls) {
-        const bool chosenAtOpen = id != kTyrantMany && id != kTyrantNone && id != kYawnMany && id != kYawnNone &&
-                                  id != kLisaMany && id != kLisaNone && id != kTyrantLab && id != kTyrantRandom;
-        EXPECT_EQ(form.IsChecked(id), chosenAtOpen) << "control " << id;
-    }
-    EXPECT_FALSE(form.InputsDisabledForGood());
-}
-
-TEST(FormModel, EveryInputFeedsItsOwnSettingsField)
+TEST(FormModel, OpensWithTheDefaultSettingsAndEveryInputFeedsItsOwnField)
 {
     FormModel form;
+    EXPECT_EQ(form.CollectSettings(), Settings{});
+    EXPECT_FALSE(form.InputsDisabledForGood());
     for (int id : {kEnemies, kChris, kHard, kHealingItems, kAmmo, kInkRibbons, kDefenceItems, kSwapWithSelfDefenseGun,
                    kFuelCapsuleArmed, kTyrantNone, kYawnMany, kLisaNone, kTyrantRandom, kZombies, kDogs, kHunters,
                    kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads, kItems}) {
@@ -85,114 +70,50 @@ TEST(FormModel, EveryInputFeedsItsOwnSettingsField)
     EXPECT_EQ(form.CollectSettings().tyrantType, TyrantType::Lab);
     form.Click(kTyrantHelipad);
     EXPECT_EQ(form.CollectSettings().tyrantType, TyrantType::Helipad);
-    form.Click(kDoors);
-    EXPECT_TRUE(form.CollectSettings().randomizeDoors);
-    form.Click(kDoors);
-    form.Click(kLocks);
-    EXPECT_TRUE(form.CollectSettings().randomizeLocks);
 }
 
-TEST(FormModel, EnemiesEnablesItsOptionsAndUncheckingKeepsTheChoices)
+// What the rules leave checked after a run of clicks; which controls they
+// enable is checked on every reachable state below.
+TEST(FormModel, RulesSetTheBoxesTheyCoupleAndLeaveTheOthersAlone)
 {
-    FormModel form;
-    ASSERT_FALSE(form.Click(kTyrantMany)); // disabled at open
-
-    ASSERT_TRUE(form.Click(kEnemies));
-    for (int id : kEnemyControls) EXPECT_TRUE(form.IsEnabled(id)) << "control " << id;
-    form.Click(kTyrantMany);
-    form.Click(kLisaNone);
-    form.Click(kTyrantLab);
-    form.Click(kSharks);
-    const Settings chosen = form.CollectSettings();
-
-    form.Click(kEnemies);
-    for (int id : kEnemyControls) EXPECT_FALSE(form.IsEnabled(id)) << "control " << id;
-    Settings off = chosen;
-    off.randomizeEnemies = false;
-    EXPECT_EQ(form.CollectSettings(), off);
-
-    form.Click(kEnemies);
-    EXPECT_EQ(form.CollectSettings(), chosen);
-    EXPECT_TRUE(form.IsChecked(kTyrantMany));
-    EXPECT_FALSE(form.IsChecked(kSharks));
-}
-
-TEST(FormModel, DoorsWhileHardSwitchesToNormalAndLeavesItThere)
-{
-    FormModel form;
-    form.Click(kHard);
-    form.Click(kDoors);
-    EXPECT_TRUE(form.IsChecked(kNormal));
-    EXPECT_FALSE(form.IsChecked(kHard));
-    EXPECT_FALSE(form.IsEnabled(kHard));
-    EXPECT_FALSE(form.Click(kHard));
-
-    form.Click(kDoors);
-    EXPECT_TRUE(form.IsEnabled(kHard));
-    EXPECT_TRUE(form.IsChecked(kNormal));
-    EXPECT_EQ(form.CollectSettings().difficulty, Difficulty::Normal);
-}
-
-TEST(FormModel, DoorsChecksItemsAndUncheckingDoorsLeavesItemsCheckedButFree)
-{
-    FormModel form;
-    form.Click(kItems);
-    ASSERT_FALSE(form.IsChecked(kItems));
-    form.Click(kDoors);
-    EXPECT_TRUE(form.IsChecked(kItems));
-    EXPECT_FALSE(form.IsEnabled(kItems));
-    EXPECT_FALSE(form.Click(kItems));
-
-    form.Click(kDoors);
-    EXPECT_TRUE(form.IsChecked(kItems));
-    EXPECT_TRUE(form.IsEnabled(kItems));
-    EXPECT_TRUE(form.Click(kItems));
-    EXPECT_FALSE(form.IsChecked(kItems));
-}
-
-TEST(FormModel, DoorAndLockModeShutEachOtherOut)
-{
-    FormModel form;
-    form.Click(kDoors);
-    EXPECT_FALSE(form.IsEnabled(kLocks));
-    EXPECT_FALSE(form.Click(kLocks));
-    EXPECT_FALSE(form.IsChecked(kLocks));
-    form.Click(kDoors);
-    EXPECT_TRUE(form.IsEnabled(kLocks));
-
-    form.Click(kItems);
-    form.Click(kLocks);
-    EXPECT_TRUE(form.IsChecked(kItems));
-    EXPECT_FALSE(form.IsEnabled(kItems));
-    EXPECT_FALSE(form.IsEnabled(kDoors));
-    EXPECT_FALSE(form.Click(kDoors));
-    EXPECT_TRUE(form.IsEnabled(kHard)); // lock mode runs on Hard too
-    EXPECT_TRUE(form.Click(kHard));
-
-    form.Click(kLocks);
-    for (int id : {kItems, kLocks, kDoors}) EXPECT_TRUE(form.IsEnabled(id)) << "control " << id;
-    EXPECT_TRUE(form.IsChecked(kItems));
-    EXPECT_TRUE(form.IsChecked(kHard));
-}
-
-TEST(FormModel, RulesLeaveTheCharacterThePoolAndTheSpecialOptionsAlone)
-{
-    FormModel form;
-    for (int id : {kChris, kHealingItems, kInkRibbons, kFuelCapsuleArmed}) form.Click(id);
-    const std::array untouched = {kJill, kChris, kHealingItems, kAmmo, kInkRibbons, kDefenceItems,
-                                  kSwapWithSelfDefenseGun, kFuelCapsuleArmed};
-    std::vector<bool> before;
-    for (int id : untouched) before.push_back(form.IsChecked(id));
-
-    for (int id : {kEnemies, kDoors, kDoors, kLocks, kLocks, kEnemies}) {
-        ASSERT_TRUE(form.Click(id));
-        std::vector<bool> now;
-        for (int other : untouched) {
-            now.push_back(form.IsChecked(other));
-            EXPECT_TRUE(form.IsEnabled(other)) << "control " << other << " after clicking " << id;
-        }
-        EXPECT_EQ(now, before) << "after clicking " << id;
+    struct Case {
+        const char* what;
+        std::vector<int> clicks;
+        std::vector<int> checked;
+        std::vector<int> unchecked;
+    };
+    const Case kCases[] = {
+        {"doors while Hard switches to Normal", {kHard, kDoors}, {kNormal, kItems}, {kHard}},
+        {"and leaves it there", {kHard, kDoors, kDoors}, {kNormal}, {kHard}},
+        {"doors checks items", {kItems, kDoors}, {kItems}, {}},
+        {"unchecking doors leaves items checked but free", {kItems, kDoors, kDoors}, {kItems}, {}},
+        {"and free to uncheck", {kItems, kDoors, kDoors, kItems}, {}, {kItems}},
+        {"locks checks items and keeps Hard", {kItems, kHard, kLocks}, {kItems, kHard}, {kDoors}},
+        {"unchecking locks leaves items checked", {kItems, kLocks, kLocks, kHard}, {kItems, kHard}, {kLocks}},
+        {"unchecking enemies keeps their choices",
+         {kEnemies, kTyrantMany, kLisaNone, kTyrantLab, kSharks, kEnemies},
+         {kTyrantMany, kLisaNone, kTyrantLab},
+         {kEnemies, kTyrantOne, kLisaOne, kTyrantHelipad, kSharks}},
+        {"the character and the pool options take part in no rule",
+         {kChris, kHealingItems, kInkRibbons, kFuelCapsuleArmed, kEnemies, kDoors, kDoors, kLocks, kLocks, kEnemies},
+         {kChris, kHealingItems, kInkRibbons, kFuelCapsuleArmed},
+         {kJill, kAmmo, kDefenceItems, kSwapWithSelfDefenseGun}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FormModel form;
+        for (int id : c.clicks) ASSERT_TRUE(form.Click(id)) << "control " << id;
+        for (int id : c.checked) EXPECT_TRUE(form.IsChecked(id)) << "control " << id;
+        for (int id : c.unchecked) EXPECT_FALSE(form.IsChecked(id)) << "control " << id;
     }
+
+    // While unchecked, the enemy options still report their choices.
+    FormModel form;
+    for (int id : {kEnemies, kTyrantMany, kSharks}) form.Click(id);
+    Settings chosen = form.CollectSettings();
+    form.Click(kEnemies);
+    chosen.randomizeEnemies = false;
+    EXPECT_EQ(form.CollectSettings(), chosen);
 }
 
 TEST(FormModel, ClickingTheChosenRadioOrANonInputDoesNothing)
@@ -232,13 +153,16 @@ std::vector<FormModel> ReachableForms()
     return reached;
 }
 
-TEST(FormModel, EveryReachableStateKeepsTheDriversInvariants)
+TEST(FormModel, EveryReachableStateKeepsTheDriversInvariantsAndGenerateFreezesIt)
 {
-    const std::vector<FormModel> forms = ReachableForms();
-    for (const FormModel& form : forms) {
+    std::set<std::array<bool, 6>> reached;
+    for (FormModel form : ReachableForms()) {
         const Settings s = form.CollectSettings();
+        reached.insert(Modes(s));
         EXPECT_STREQ(SettingsConflict(s), "");
-        for (const auto& group : kRadioGroups) EXPECT_EQ(CheckedInGroup(form, group), 1);
+        for (const auto& group : kRadioGroups)
+            EXPECT_EQ(std::count_if(group.begin(), group.end(), [&](int id) { return id != 0 && form.IsChecked(id); }),
+                      1);
 
         EXPECT_EQ(form.IsEnabled(kHard), !s.randomizeDoors);
         EXPECT_EQ(form.IsEnabled(kItems), !s.randomizeDoors && !s.randomizeLocks);
@@ -248,17 +172,20 @@ TEST(FormModel, EveryReachableStateKeepsTheDriversInvariants)
         for (int id : {kJill, kChris, kNormal, kEnemies, kAmmo, kGenerate, kSeed, kOutputFolder}) {
             EXPECT_TRUE(form.IsEnabled(id));
         }
-    }
-}
+        // A disabled input ignores clicks.
+        for (int id : FormModel::Inputs()) {
+            FormModel clicked = form;
+            EXPECT_TRUE(form.IsEnabled(id) || (!clicked.Click(id) && Snapshot(clicked) == Snapshot(form))) << id;
+        }
 
-TEST(FormModel, EveryConsistentCombinationOfModesCanBeReached)
-{
-    std::set<std::array<bool, 6>> reached;
-    for (const FormModel& form : ReachableForms()) {
-        const Settings s = form.CollectSettings();
-        reached.insert({s.difficulty == Difficulty::Hard, s.randomizeItems, s.randomizeEnemies, s.randomizeDoors,
-                        s.randomizeLocks, s.character == Character::Chris});
+        // After Generate nothing can be changed again.
+        form.DisableInputsForGood();
+        EXPECT_TRUE(form.InputsDisabledForGood());
+        for (int id : FormModel::Inputs()) EXPECT_FALSE(form.IsEnabled(id) || form.Click(id)) << "control " << id;
+        EXPECT_EQ(form.CollectSettings(), s);
     }
+
+    // Every consistent combination of the modes can be reached, and only those.
     int consistent = 0;
     for (int bits = 0; bits < 64; ++bits) {
         Settings s;
@@ -270,25 +197,9 @@ TEST(FormModel, EveryConsistentCombinationOfModesCanBeReached)
         s.character = (bits & 32) != 0 ? Character::Chris : Character::Jill;
         if (SettingsConflict(s)[0] != '\0') continue;
         ++consistent;
-        EXPECT_TRUE(reached.count({s.difficulty == Difficulty::Hard, s.randomizeItems, s.randomizeEnemies,
-                                   s.randomizeDoors, s.randomizeLocks, s.character == Character::Chris}))
-            << "combination " << bits;
+        EXPECT_TRUE(reached.count(Modes(s))) << "combination " << bits;
     }
     EXPECT_EQ(static_cast<int>(reached.size()), consistent);
-}
-
-TEST(FormModel, AfterGenerateNothingCanBeChangedAgain)
-{
-    for (FormModel form : ReachableForms()) {
-        const Settings before = form.CollectSettings();
-        form.DisableInputsForGood();
-        EXPECT_TRUE(form.InputsDisabledForGood());
-        for (int id : FormModel::Inputs()) {
-            EXPECT_FALSE(form.IsEnabled(id)) << "control " << id;
-            EXPECT_FALSE(form.Click(id)) << "control " << id;
-        }
-        EXPECT_EQ(form.CollectSettings(), before);
-    }
 }
 
 TEST(SeedField, EmptyMeansTheClockAndOnlyPlainDecimalsAreSeeds)

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,13 @@
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
+#include <wx/stdpaths.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
 #include <wx/uiaction.h>
 #include <wx/utils.h>
 
+#include "core/utf8_path.h"
 #include "core/version.h"
 
 namespace {
@@ -54,6 +57,24 @@ void Pump(std::chrono::milliseconds duration)
     PumpUntil([] { return false; }, duration);
 }
 
+wxString ToWx(const fs::path& path)
+{
+    return wxString::FromUTF8(tarvenna::Utf8FromPath(path));
+}
+
+// The command line that runs the tarvenna command: on Windows the one beside
+// this program, through cmd, which drops the outermost quotes.
+std::string CommandLine(const std::string& arguments, const fs::path& log)
+{
+#ifdef _WIN32
+    const fs::path command = fs::path(wxStandardPaths::Get().GetExecutablePath().ToStdWstring()).parent_path() /
+                             "tarvenna.exe";
+    return "\"\"" + command.string() + "\" " + arguments + " > \"" + log.string() + "\" 2>NUL\"";
+#else
+    return std::string("\"") + TARVENNA_COMMAND + "\" " + arguments + " > \"" + log.string() + "\" 2>/dev/null";
+#endif
+}
+
 std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -65,9 +86,10 @@ fs::path ScratchRoot()
     return fs::temp_directory_path() / ("tarvenna-gui-test-" + std::to_string(wxGetProcessId()));
 }
 
+// `name` in UTF-8.
 fs::path FreshFolder(const std::string& name)
 {
-    const fs::path folder = ScratchRoot() / name;
+    const fs::path folder = ScratchRoot() / tarvenna::PathFromUtf8(name);
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;
@@ -95,12 +117,9 @@ protected:
     template <typename Widget>
     Widget& As(int id) const
     {
-        auto* widget = dynamic_cast<Widget*>(Control(id));
-        if (widget == nullptr) {
-            std::fprintf(stderr, "control %d is missing or of another kind\n", id);
-            std::abort();
-        }
-        return *widget;
+        wxWindow* window = Control(id);
+        if (window == nullptr) throw std::runtime_error("control " + std::to_string(id) + " is missing");
+        return dynamic_cast<Widget&>(*window);  // throws if of another kind
     }
     bool Checked(int id) const
     {
@@ -136,7 +155,7 @@ protected:
     void UseFolderAndSeed(const fs::path& folder, const wxString& seed)
     {
         SeedField()->ChangeValue(seed);
-        As<wxDirPickerCtrl>(kOutputFolder).SetPath(folder.string());
+        As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
     }
 
     CTarvennaDlg* dialog_ = nullptr;
@@ -170,7 +189,8 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     Toggle(kBees);
     Toggle(kAmmo);
 
-    const fs::path folder = FreshFolder("dialog");
+    // A folder such as players have, beyond ASCII.
+    const fs::path folder = FreshFolder("Spiele/Ünïcödé ゲーム");
     UseFolderAndSeed(folder, "12345");
     Click(kGenerate);
     ASSERT_TRUE(PumpUntil([this] { return Finished(); }, std::chrono::seconds(120)));
@@ -189,10 +209,10 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     EXPECT_TRUE(Checked(kItems));
 
     const fs::path reference = FreshFolder("command");
-    const std::string command = std::string("\"") + TARVENNA_COMMAND +
-                                "\" --seed 12345 --character jill --difficulty hard --enemies --tyrant-spawns many"
-                                " --lisa-spawns none --no-bees --remove-ammo --out \"" +
-                                reference.string() + "\" > \"" + (reference / "log.txt").string() + "\" 2>/dev/null";
+    const std::string command =
+        CommandLine("--seed 12345 --character jill --difficulty hard --enemies --tyrant-spawns many"
+                    " --lisa-spawns none --no-bees --remove-ammo --out \"" + reference.string() + "\"",
+                    reference / "log.txt");
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt"}) {
         ASSERT_TRUE(fs::exists(folder / name)) << name;
@@ -212,7 +232,9 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
         wxMemoryDC memory(picture);
         memory.Blit(0, 0, area.width, area.height, &screen, area.x, area.y);
     }
-    EXPECT_TRUE(picture.SaveFile(screenshot.string(), wxBITMAP_TYPE_PNG)) << screenshot;
+    // Without libpng (the Windows build) the picture is a bitmap.
+    const wxBitmapType type = screenshot.extension() == ".bmp" ? wxBITMAP_TYPE_BMP : wxBITMAP_TYPE_PNG;
+    EXPECT_TRUE(picture.SaveFile(ToWx(screenshot), type)) << screenshot;
 }
 
 TEST_F(DialogTest, EscapeAndEnterOnACheckBoxCloseTheWindowButEnterInTheSeedFieldDoesNot)
@@ -261,11 +283,11 @@ TEST_F(DialogTest, RefusesAnInvalidSeedOrAMissingFolderAndLeavesTheFormAsItWas)
 
     SeedField()->ChangeValue("");
     auto* picker = dynamic_cast<wxDirPickerCtrl*>(Control(kOutputFolder));
-    picker->GetTextCtrl()->SetValue((folder / "missing").string()); // as if typed
+    picker->GetTextCtrl()->SetValue(ToWx(folder / "missing")); // as if typed
     Click(kGenerate);
     ASSERT_TRUE(PumpUntil([&] { return catcher.messages.size() == 2; }));
     EXPECT_NE(catcher.messages.back().Find("does not exist"), wxNOT_FOUND) << catcher.messages.back();
-    picker->GetTextCtrl()->SetValue(folder.string());
+    picker->GetTextCtrl()->SetValue(ToWx(folder));
 
     EXPECT_FALSE(dialog_->IsGenerating());
     EXPECT_TRUE(Enabled(kGenerate) && Enabled(kItems) && SeedField()->IsEditable());
