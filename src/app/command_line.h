@@ -11,6 +11,8 @@
 namespace tarvenna {
 
 struct CommandLine {
+    static constexpr unsigned kMaxThreads = 1024;
+
     Settings settings;
     std::optional<std::uint32_t> seed;  // none: seed from the clock
     std::filesystem::path outputDirectory = ".";
