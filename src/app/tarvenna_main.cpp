@@ -16,7 +16,7 @@ namespace {
 tarvenna::StopFlag g_stop{false};
 
 enum ExitStatus { kSuccess = 0, kOutputFailed = 1, kUsage = 2, kDoorMapIncomplete = 3, kInternalError = 4,
-                  kItemsNeverPass = 5, kInterrupted = 130 };
+                  kInterrupted = 130 };
 
 } // namespace
 
@@ -59,9 +59,9 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "seed: %u\n", options.seed);
     if (result.itemsNeverPass) {
-        std::fprintf(stderr, "tarvenna: no deal of the items can ever pass with this seed and these settings; "
-                             "no file was written; try another seed\n");
-        return kItemsNeverPass;
+        std::fprintf(stderr, "tarvenna: internal error: no deal of the items can ever pass with this seed and "
+                             "these settings; no file was written; try another seed\n");
+        return kInternalError;
     }
     if (result.outputFailed) {
         std::fprintf(stderr, "tarvenna: could not write %s\n", result.outputError.c_str());

@@ -26,6 +26,44 @@ void BuildItemTables(const Settings& settings, GeneratorState& state, Rng& rng)
     if (settings.randomizeLocks) RandomizeLocks(settings, state, rng);
 }
 
+namespace {
+
+// The stages after the tables, in their fixed order. A lock deal under which
+// no item deal can ever pass is dealt again, as if it had failed the lock
+// check, and the stages after it run again: every seed gives a game.
+// False when the run ends without files.
+bool RunStages(const Settings& settings, const RunOptions& options, GeneratorState& state, Rng& rng,
+               StatusLog& statusLog, GenerateResult& result)
+{
+    for (;;) {
+        const std::uint32_t afterLocks = rng.State();
+        if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
+        if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
+        if (!settings.randomizeItems) {
+            state.slotAssignment.clear();
+            for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
+            return true;
+        }
+        const ItemStageResult items = RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads);
+        if (items == ItemStageResult::Done) return true;
+        if (items == ItemStageResult::Stopped) {
+            result.stopped = true;
+            return false;
+        }
+        if (!settings.randomizeLocks) {
+            // Fixed tables: every cycle of deals holds games, so this would be a fault of ours.
+            statusLog.AppendStatus("failed: no deal of the items can ever pass with this seed\n");
+            result.itemsNeverPass = true;
+            return false;
+        }
+        statusLog.AppendStatus(" no deal of the items can pass under these locks: dealing the locks again\n");
+        rng.Seed(afterLocks);
+        DealLocksUntilValid(settings, state, rng);
+    }
+}
+
+} // namespace
+
 GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options, GeneratorState& state,
                             StatusLog& statusLog)
 {
@@ -35,20 +73,7 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
 
     BuildRoomEnemyTable(state.roomEnemyTable);
     BuildItemTables(settings, state, rng);
-
-    if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
-    if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
-    if (settings.randomizeItems) {
-        const ItemStageResult items = RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads);
-        if (items != ItemStageResult::Done) {
-            result.stopped = items == ItemStageResult::Stopped;
-            result.itemsNeverPass = items == ItemStageResult::NeverAccepted;
-            return result;
-        }
-    } else {
-        state.slotAssignment.clear();
-        for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
-    }
+    if (!RunStages(settings, options, state, rng, statusLog, result)) return result;
 
     if (AnyPoolModifier(settings)) statusLog.AppendStatus("Applying modifiers . . .");
     ApplyPoolModifiers(settings, state, rng);

@@ -20,7 +20,7 @@ struct RunOptions {
 
 struct GenerateResult {
     bool stopped = false;           // a stop request ended the run; no file was written
-    bool itemsNeverPass = false;    // no deal of the item shuffle can pass; no file was written
+    bool itemsNeverPass = false;    // no deal of fixed item tables can pass (a fault); no file was written
     bool outputFailed = false;      // an output file could not be written
     bool doorMapIncomplete = false; // the door stage reported a broken map
     std::string outputError;        // first write failure, for the front ends

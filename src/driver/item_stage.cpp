@@ -35,11 +35,8 @@ ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, 
     const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
     const ItemSearchResult result = search.Run(rng.State(), threads, stop, onRejected);
     if (result.stopped) return ItemStageResult::Stopped;
-    if (result.neverAccepted) {
-        // The literal search would deal forever; end the stage and say why.
-        statusLog.AppendStatus("failed: no deal of the items can ever pass with this seed\n");
-        return ItemStageResult::NeverAccepted;
-    }
+    // The literal search would deal forever; the caller decides what follows.
+    if (result.neverAccepted) return ItemStageResult::NeverAccepted;
 
     rng.Seed(result.stateAfter);
     state.itemAttempts = result.attempts;

@@ -131,9 +131,13 @@ void RandomizeLocks(const Settings& settings, GeneratorState& state, Rng& rng)
 {
     state.vanillaLockKinds.clear();
     for (int lock = 0; lock < kLockCount; ++lock) state.vanillaLockKinds[lock] = kVanillaLockKinds[Index(lock)];
-
-    ItemSlotTable& table = state.itemSlotTable;
     state.lockDeals = 0;
+    DealLocksUntilValid(settings, state, rng);
+}
+
+void DealLocksUntilValid(const Settings& settings, GeneratorState& state, Rng& rng)
+{
+    ItemSlotTable& table = state.itemSlotTable;
     for (;;) {
         ShuffleLocks(state.vanillaLockKinds, rng, state.lockKinds);
         ++state.lockDeals;

@@ -35,4 +35,8 @@ bool PinnedItemsCanBeReached(const Settings& settings, const ItemSlotTable& tabl
 // requirement table in state.itemSlotTable.requirements.
 void RandomizeLocks(const Settings& settings, GeneratorState& state, Rng& rng);
 
+// Goes on dealing from where the generator stands, as if the last deal had
+// failed its check: for a deal under which no item deal can ever pass.
+void DealLocksUntilValid(const Settings& settings, GeneratorState& state, Rng& rng);
+
 } // namespace tarvenna

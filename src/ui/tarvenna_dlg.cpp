@@ -335,7 +335,8 @@ void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std:
     if (!exceptionText.empty()) {
         ShowFailure("Generation failed: " + ToWx(exceptionText) + ".");
     } else if (result.itemsNeverPass) {
-        ShowFailure("No deal of the items can ever pass with this seed and these settings. Try another seed.");
+        ShowFailure("Internal error: no deal of the items can ever pass with this seed and these settings. "
+                    "Try another seed.");
     } else if (result.outputFailed) {
         ShowFailure("Could not write " + ToWx(result.outputError) +
                     ". Choose another output folder and run Tarvenna again.");
