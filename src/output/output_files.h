@@ -6,6 +6,7 @@
 #include "core/generator_state.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "output/file_system.h"
 
 namespace tarvenna {
 
@@ -14,10 +15,10 @@ struct OutputResult {
     std::string error; // the first failure: file name and the system's reason
 };
 
-// Writes the item list file, then the cheat sheet, into `directory`. Each
-// status line ends with "done!\n", or "failed: <reason>\n" when that file
-// could not be written; a failed file leaves any previous file untouched.
+// Writes the item list file and the cheat sheet into `directory` as a pair:
+// both change, or neither does. Each status line ends with "done!\n"; the
+// log ends in "failed: <reason>\n" when the pair could not be written.
 OutputResult WriteOutputFiles(const Settings& settings, const GeneratorState& state, StatusLog& statusLog,
-                              const std::filesystem::path& directory);
+                              const std::filesystem::path& directory, FileSystem& disk = RealFileSystem());
 
 } // namespace tarvenna

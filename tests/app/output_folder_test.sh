@@ -24,15 +24,17 @@ first=$(cat "$folder/ItemListJillNormal.txt")
 [ "$(wc -l <"$folder/ItemListJillNormal.txt")" = 500 ] || fail "the replaced item list is not whole"
 
 # A folder where the item list should go: exit status 1, the message names
-# the file, and nothing is left over.
+# the file, the pair is not half replaced, and nothing is left over.
 blocked="$root/blocked"
 mkdir -p "$blocked/ItemListJillNormal.txt"
+printf 'previous\r\n' >"$blocked/CheatSheetJillNormal.txt"
 "$cli" --seed 5 --out "$blocked" >"$root/log" 2>"$root/err"
 status=$?
 [ "$status" = 1 ] || fail "a blocked target exited with $status, expected 1"
 grep -q 'ItemListJillNormal.txt' "$root/err" || fail "the message does not name the file: $(cat "$root/err")"
 grep -q 'failed: ' "$root/log" || fail "the status log does not say failed: $(cat "$root/log")"
-leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt)
+[ "$(cat "$blocked/CheatSheetJillNormal.txt")" = $'previous\r' ] || fail "the previous cheat sheet changed"
+leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt -e .tarvenna.lock)
 [ -z "$leftovers" ] || fail "files left behind: $leftovers"
 
 echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
