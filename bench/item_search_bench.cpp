@@ -1,15 +1,17 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <thread>
-
 
 #include "driver/generate_seed.h"
 #include "core/generator_state.h"
 #include "core/rng.h"
 #include "search/fast_item_search.h"
+#include "search/search_plan.h"
 #include "items/item_shuffle.h"
 #include "items/item_slot_table.h"
 #include "items/sequential_item_search.h"
@@ -150,11 +152,16 @@ void BM_WholeSeed(benchmark::State& benchState, Configuration c)
     benchState.counters["attempts/s"] = benchmark::Counter(static_cast<double>(attempts), benchmark::Counter::kIsRate);
 }
 
-#define TARVENNA_CONFIGURATIONS(BM, ...)                                                                     \
-    BENCHMARK_CAPTURE(BM, JillNormal, Configuration{Character::Jill, Difficulty::Normal, false}) __VA_ARGS__;   \
-    BENCHMARK_CAPTURE(BM, ChrisNormal, Configuration{Character::Chris, Difficulty::Normal, false}) __VA_ARGS__; \
-    BENCHMARK_CAPTURE(BM, JillLocks, Configuration{Character::Jill, Difficulty::Normal, true}) __VA_ARGS__;     \
-    BENCHMARK_CAPTURE(BM, ChrisLocks, Configuration{Character::Chris, Difficulty::Normal, true}) __VA_ARGS__
+constexpr Configuration kJillNormal{Character::Jill, Difficulty::Normal, false};
+constexpr Configuration kChrisNormal{Character::Chris, Difficulty::Normal, false};
+constexpr Configuration kJillLocks{Character::Jill, Difficulty::Normal, true};
+constexpr Configuration kChrisLocks{Character::Chris, Difficulty::Normal, true};
+
+#define TARVENNA_CONFIGURATIONS(BM, ...)                        \
+    BENCHMARK_CAPTURE(BM, JillNormal, kJillNormal) __VA_ARGS__;   \
+    BENCHMARK_CAPTURE(BM, ChrisNormal, kChrisNormal) __VA_ARGS__; \
+    BENCHMARK_CAPTURE(BM, JillLocks, kJillLocks) __VA_ARGS__;     \
+    BENCHMARK_CAPTURE(BM, ChrisLocks, kChrisLocks) __VA_ARGS__
 
 TARVENNA_CONFIGURATIONS(BM_SequentialAttempt);
 TARVENNA_CONFIGURATIONS(BM_CompactAttempt);
@@ -162,5 +169,38 @@ TARVENNA_CONFIGURATIONS(BM_FastDeals, ->Unit(benchmark::kMillisecond));
 TARVENNA_CONFIGURATIONS(BM_FastSearch, ->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond));
 TARVENNA_CONFIGURATIONS(BM_WholeSeed, ->Iterations(40)->UseRealTime()->Unit(benchmark::kMillisecond));
 
+// The fast search's plan for each configuration, on the tables the
+// benchmarks use.
+void PrintPlans()
+{
+    const std::pair<const char*, Configuration> configurations[] = {
+        {"JillNormal", kJillNormal}, {"ChrisNormal", kChrisNormal},
+        {"JillLocks", kJillLocks},   {"ChrisLocks", kChrisLocks}};
+    for (const auto& [name, c] : configurations) {
+        const Settings settings = SettingsOf(c);
+        Rng rng(1);
+        const GeneratorState state = Prepared(settings, rng);
+        const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
+        std::printf("%s\n%s\n", name, Describe(search.Plan()).c_str());
+    }
+}
+
 } // namespace
 } // namespace tarvenna
+
+// `tarvenna_bench --print-plan` prints the fast search's plan per
+// configuration and runs nothing, so that a tuning change can be read as a
+// change of plan.
+int main(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) != "--print-plan") continue;
+        tarvenna::PrintPlans();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -19,10 +19,15 @@ using U8x64 = std::uint8_t __attribute__((vector_size(64)));
 constexpr std::size_t kQuarters = kLanes / 16;
 using States = std::array<U32x16, kQuarters>;
 
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Clones need ifunc, which only ELF systems have: elsewhere (Windows) these
+// kernels are built for the baseline processor, and processors with AVX-512
+// get the kernels of deal_lanes_avx512.cpp, chosen at run time.
+#if defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define TARVENNA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
+#define TARVENNA_WIDE_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
 #else
 #define TARVENNA_VECTOR_CLONES
+#define TARVENNA_WIDE_CLONES
 #endif
 
 // The pool index every lane draws: rand() % (180 - draw).
@@ -213,10 +218,7 @@ using U64x8 = std::uint64_t __attribute__((vector_size(64)));
 
 } // namespace
 
-#if defined(__x86_64__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-#endif
-std::uint64_t OpenedRules(const std::vector<ClauseBlock>& blocks, std::uint64_t reached)
+TARVENNA_WIDE_CLONES std::uint64_t OpenedRules(const std::vector<ClauseBlock>& blocks, std::uint64_t reached)
 {
     const U64x8 missing = U64x8{} + ~reached;
     U64x8 opened{};

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "search/deal_lanes.h"
-#include "items/item_bits.h"
+#include "search/search_plan.h"
 
 namespace tarvenna {
 namespace {
@@ -29,31 +29,58 @@ std::uint64_t ChunkStart(std::uint64_t chunk)
     return chunk <= kSmallChunks ? chunk * kSmallChunk
                                  : kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
 }
-constexpr std::size_t kStagedPasses = 2;
-constexpr double kSegmentCost = 12;    // the work of a segment's start and end, in draws
-constexpr double kSurvivorCost = 300; // the later work for a deal that survives a staged pass, in draws
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
-// A pair whose waiting slots make a cycle likelier than this, as the
-// product of their counts (out of 180 * 180), earns a test in the full pass.
-constexpr int kLeastPairWeight = 24;
 
 std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
-// The work of one draw in a staged pass that follows `width` items, as a
-// share of that of a full group: the draw itself costs about four times the
-// counting for one item, as measured (its multiplies overlap the counting).
-double DrawWork(std::size_t width)
+lanes::StagedPass StagedPassOf(const ItemFacts& facts, const StagedPassPlan& plan)
 {
-    constexpr double kDraw = 4;
-    return (kDraw + static_cast<double>(width)) / (kDraw + static_cast<double>(kGroup));
+    lanes::StagedPass pass;
+    pass.width = plan.width;
+    pass.item = plan.items;
+    lanes::StartTrackers(pass);
+    pass.pairs = plan.pairs;
+    const lanes::Meanings meaning = MeaningsOf(facts, plan);
+    std::uint32_t first = 0;
+    for (std::uint32_t end : plan.segmentEnds) {
+        pass.segments.push_back(lanes::MakeSegment(first, end, meaning, pass.pairs));
+        first = end;
+    }
+    return pass;
 }
 
+lanes::FullPass FullPassOf(const ItemFacts& facts, const FullPassPlan& plan)
+{
+    lanes::FullPass full;
+    for (std::uint8_t item : plan.items) {
+        const std::size_t t = full.count++;
+        full.item[t] = item;
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+            full.rejects[t][slot] = facts.rejects[item][slot] ? 0xFF : 0;
+    }
+    while (full.count % kGroup != 0) full.count++; // follows item 0, rejects nothing
+    full.waiters = plan.waiters;
+    for (std::size_t w = 0; w < plan.waiters.size(); ++w) {
+        if (w % kGroup == 0) full.waitTables.emplace_back();
+        const SlotSet& waiting = facts.waitingSlots[plan.items[plan.waiters[w]]];
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+            if (waiting[slot]) full.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
+    }
+    full.waitPairs = plan.waitPairs;
+    full.lead = plan.lead;
+    full.leadWaiters = plan.leadWaiters;
+    for (const auto& pair : full.waitPairs)
+        if (pair[1] < full.leadWaiters) full.leadPairs.push_back(pair);
+    return full;
+}
 
 } // namespace
 
+// The lane tables of a plan, and the checks on the full pass's landings.
 struct FastItemSearch::Prepared {
     ItemRules rules;
     std::vector<int> pinnedSlots;
+    SearchPlan plan;
     const lanes::Kernels* kernels = nullptr;
     std::vector<lanes::StagedPass> stagedPasses;
     lanes::FullPass fullPass;
@@ -77,7 +104,27 @@ struct FastItemSearch::Prepared {
     };
     std::vector<Forbidden> forbidden;
 
-    explicit Prepared(const ItemSlotTable& table) : rules(table) {}
+    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, Kernels choice)
+        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins))
+    {
+        kernels = choice == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels()
+                                                                        : &lanes::PortableKernels();
+        for (const StagedPassPlan& pass : plan.stagedPasses) stagedPasses.push_back(StagedPassOf(plan.facts, pass));
+        fullPass = FullPassOf(plan.facts, plan.fullPass);
+        followedCount = plan.fullPass.items.size();
+        fullPassComplete = plan.fullPass.everyCandidate;
+        std::array<int, kItemCount> followedOf{};
+        followedOf.fill(-1);
+        for (std::size_t t = 0; t < followedCount; ++t) followedOf[fullPass.item[t]] = static_cast<int>(t);
+        while (testedFirst < kSlotCount && followedOf[Index(testedFirst)] >= 0) ++testedFirst;
+        NumberRequiredItems(followedOf);
+        NumberRules();
+        PlacePinsAndForbidden(followedOf);
+        if (!fullPassComplete) {
+            fullPass.pins.clear(); // the landings stay those of the draws
+            testedFirst = 0;       // the tests may ask about items nobody follows
+        }
+    }
 
     // With the full pass's landings of one lane, pins put back: do the
     // forbidden keys and the keys that can be opened at all let this deal
@@ -94,416 +141,110 @@ struct FastItemSearch::Prepared {
         // Every required item reached, and every slot's key opened.
         return openable.reached == allRequired && (slotRules & ~openable.rules) == 0;
     }
+
+private:
+    std::array<int, kItemCount> denseOf_{};
+    std::vector<std::size_t> unplaced_; // dense bits of required items past the slots
+
+    // Required items get dense bits; those in slots must be followed.
+    void NumberRequiredItems(const std::array<int, kItemCount>& followedOf)
+    {
+        denseOf_.fill(-1);
+        int denseCount = 0;
+        for (int item = 0; item < kItemCount && fullPassComplete; ++item) {
+            if (!plan.facts.required[Index(item)]) continue;
+            if (denseCount == 64 || (item < kSlotCount && followedOf[Index(item)] < 0)) {
+                fullPassComplete = false;
+                break;
+            }
+            denseOf_[Index(item)] = denseCount;
+            if (item < kSlotCount)
+                requiredFollowed.emplace_back(static_cast<std::uint8_t>(followedOf[Index(item)]),
+                                              static_cast<std::uint8_t>(denseCount));
+            else unplaced_.push_back(static_cast<std::size_t>(denseCount));
+            allRequired |= std::uint64_t{1} << denseCount;
+            ++denseCount;
+        }
+    }
+
+    std::uint64_t Dense(const ItemRules::List& list) const
+    {
+        std::uint64_t bits = 0;
+        for (int i = 0; i < list.count; ++i) {
+            const int dense = denseOf_[Index(rules.Items(list)[i])];
+            if (dense >= 0) bits |= std::uint64_t{1} << dense;
+        }
+        return bits;
+    }
+
+    // Each key that needs something gets a rule, and its clauses.
+    void NumberRules()
+    {
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> ruleClauses{{0, 1}}; // items, rules; rule 0 needs nothing
+        std::array<std::size_t, ItemRules::kMaxKey> ruleOfKey{};
+        for (int slot = 0; slot <= kSlotCount; ++slot) {
+            const int key = rules.KeyOfSlot(slot); // slot 180: where the items past the slots are
+            std::size_t rule = 0;
+            if (key >= 0 && key < ItemRules::kMaxKey) {
+                const ItemRules::KeyRule& keyRule = rules.Rule(key);
+                if (keyRule.required.count != 0 || keyRule.alternativeCount != 0) {
+                    if (ruleOfKey[Index(key)] == 0 && ruleCount == 64) fullPassComplete = false;
+                    if (ruleOfKey[Index(key)] == 0 && ruleCount < 64) {
+                        ruleOfKey[Index(key)] = ruleCount;
+                        const std::uint64_t ruleBit = std::uint64_t{1} << ruleCount++;
+                        const std::uint64_t requiredItems = Dense(keyRule.required);
+                        if (keyRule.alternativeCount == 0) ruleClauses.emplace_back(requiredItems, ruleBit);
+                        for (int a = 0; a < keyRule.alternativeCount; ++a) {
+                            const ItemRules::List& alternative = rules.Alternative(keyRule.firstAlternative + a);
+                            ruleClauses.emplace_back(requiredItems | Dense(alternative), ruleBit);
+                        }
+                    }
+                    rule = ruleOfKey[Index(key)];
+                }
+            }
+            ruleOfSlot[Index(slot)] = static_cast<std::uint8_t>(rule);
+            if (slot < kSlotCount) slotRules |= std::uint64_t{1} << rule;
+        }
+        for (std::size_t bit : unplaced_) requiredRules[bit] = ruleOfSlot[kSlotCount];
+        for (std::size_t c = 0; c < ruleClauses.size(); c += 8) {
+            lanes::ClauseBlock block; // padding: rule 0 again
+            for (std::size_t i = 0; i < 8 && c + i < ruleClauses.size(); ++i) {
+                block.items[i] = ruleClauses[c + i].first;
+                block.rules[i] = ruleClauses[c + i].second;
+            }
+            clauses.push_back(block);
+        }
+    }
+
+    void PlacePinsAndForbidden(const std::array<int, kItemCount>& followedOf)
+    {
+        // A pin named twice finds its item home the second time.
+        for (int slot : pinnedSlots) {
+            if (followedOf[Index(slot)] < 0) fullPassComplete = false;
+            const std::array<std::uint8_t, 2> pin{static_cast<std::uint8_t>(slot),
+                                                  static_cast<std::uint8_t>(std::max(0, followedOf[Index(slot)]))};
+            if (std::find(fullPass.pins.begin(), fullPass.pins.end(), pin) == fullPass.pins.end())
+                fullPass.pins.push_back(pin);
+        }
+        // Candidates the full pass cannot follow leave it incomplete already.
+        for (std::size_t t = 0; t < plan.fullPass.candidates; ++t) {
+            const int item = plan.fullPass.items[t];
+            if (!plan.facts.forbiddenSomewhere[Index(item)]) continue;
+            Forbidden f{static_cast<std::uint8_t>(t), {}};
+            for (int slot = 0; slot < kSlotCount; ++slot)
+                if (rules.IsForbidden(item, rules.KeyOfSlot(slot)))
+                    f.slots[Index(slot / 64)] |= std::uint64_t{1} << (slot % 64);
+            forbidden.push_back(f);
+        }
+    }
 };
 
 FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels)
+    : prepared_(std::make_unique<const Prepared>(table, pinnedSlots, kernels))
 {
-    auto prepared = std::make_unique<Prepared>(table);
-    Prepared& p = *prepared;
-    const ItemRules& rules = p.rules;
-    p.pinnedSlots = pinnedSlots;
-    p.kernels = kernels == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels()
-                                                                       : &lanes::PortableKernels();
-    std::array<bool, kSlotCount> pinned{};
-    for (int slot : pinnedSlots) pinned[Index(slot)] = true;
-
-    // Requirement lists as item sets, to find the items each key needs.
-    struct KeyMasks {
-        ItemBits required{};
-        std::vector<ItemBits> alternatives;
-    };
-    std::vector<KeyMasks> keyMasks(ItemRules::kMaxKey);
-    std::array<bool, kItemCount> required{};
-    for (int key = 0; key < ItemRules::kMaxKey; ++key) {
-        const ItemRules::KeyRule& rule = rules.Rule(key);
-        KeyMasks& masks = keyMasks[Index(key)];
-        const int* items = rules.Items(rule.required);
-        for (int i = 0; i < rule.required.count; ++i) {
-            masks.required.Set(items[i]);
-            required[Index(items[i])] = true;
-        }
-        for (int a = 0; a < rule.alternativeCount; ++a) {
-            const ItemRules::List& list = rules.Alternative(rule.firstAlternative + a);
-            ItemBits bits{};
-            for (int i = 0; i < list.count; ++i) {
-                bits.Set(rules.Items(list)[i]);
-                required[Index(rules.Items(list)[i])] = true;
-            }
-            masks.alternatives.push_back(bits);
-        }
-    }
-
-    // What a key needs whatever alternative opens it: its required items and
-    // the items that every alternative names.
-    std::vector<ItemBits> strictNeeds(ItemRules::kMaxKey);
-    for (std::size_t key = 0; key < strictNeeds.size(); ++key) {
-        const KeyMasks& masks = keyMasks[key];
-        ItemBits common{};
-        if (!masks.alternatives.empty()) common = masks.alternatives.front();
-        for (const ItemBits& alternative : masks.alternatives) common &= alternative;
-        strictNeeds[key] = masks.required;
-        strictNeeds[key] |= common;
-    }
-    auto strictlyNeeds = [&](int key, int item) {
-        return key >= 0 && key < ItemRules::kMaxKey && strictNeeds[Index(key)].Test(item);
-    };
-    // The slots that no pin touches whose key strictly needs each item: an
-    // item there waits for it. Two items that wait for each other are never
-    // reached, and neither is an item that waits for itself.
-    using SlotSet = std::array<bool, kSlotCount>;
-    std::vector<SlotSet> waitingSlots(kItemCount);
-    std::vector<int> waitingSlotCount(kItemCount);
-    for (int item = 0; item < kItemCount; ++item) {
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            if (pinned[Index(slot)] || !strictlyNeeds(rules.KeyOfSlot(slot), item)) continue;
-            waitingSlots[Index(item)][Index(slot)] = true;
-            ++waitingSlotCount[Index(item)];
-        }
-    }
-    // Items whose place every deal fixes: the pinned ones and those past the slots.
-    std::vector<std::pair<int, int>> fixedItems; // item, key it lies behind
-    for (int item = 0; item < kItemCount; ++item)
-        if (item >= kSlotCount || pinned[Index(item)]) fixedItems.emplace_back(item, rules.KeyOfSlot(std::min(item, kSlotCount)));
-
-    // Where an item that no pin moves certainly rejects its deal by itself:
-    // a forbidden key, a key that strictly needs the item itself, or one that
-    // strictly needs a fixed item whose own key strictly needs this one.
-    struct Candidate {
-        int item = 0;
-        int rejectingSlots = 0;
-        SlotSet rejects{};
-        bool forbiddenSomewhere = false;
-        bool needed = false; // the full pass must follow it
-    };
-    std::vector<Candidate> candidates;
-    for (int item = 0; item < kSlotCount; ++item) {
-        Candidate candidate;
-        candidate.item = item;
-        candidate.forbiddenSomewhere = table.forbiddenLocations.count(item) != 0;
-        candidate.needed = pinned[Index(item)] || required[Index(item)] || candidate.forbiddenSomewhere;
-        if (!pinned[Index(item)]) {
-            std::vector<int> waitedForBy; // fixed items that wait for this one
-            for (const auto& [fixed, key] : fixedItems)
-                if (strictlyNeeds(key, item)) waitedForBy.push_back(fixed);
-            for (int slot = 0; slot < kSlotCount; ++slot) {
-                if (pinned[Index(slot)]) continue;
-                bool rejects = rules.IsForbidden(item, rules.KeyOfSlot(slot)) || waitingSlots[Index(item)][Index(slot)];
-                for (int fixed : waitedForBy) rejects = rejects || waitingSlots[Index(fixed)][Index(slot)];
-                candidate.rejects[Index(slot)] = rejects;
-                candidate.rejectingSlots += rejects ? 1 : 0;
-            }
-        }
-        if (candidate.needed || candidate.rejectingSlots > 0) candidates.push_back(candidate);
-    }
-    auto canWaitFor = [&](const Candidate& a, const Candidate& b) {
-        return &a != &b && !pinned[Index(a.item)] && !pinned[Index(b.item)] &&
-               waitingSlotCount[Index(a.item)] > 0 && waitingSlotCount[Index(b.item)] > 0;
-    };
-
-    // The staged passes, eight items each, picked greedily to make a pass
-    // cheap: the work of a deal is the draws it lives through, plus what
-    // comes after for the deals that survive. Each item lands in any slot as
-    // likely as in any other, so the share of deals alive after d draws
-    // follows from the slots before d where items reject alone or in pairs.
-    // Sampled every few draws, which is plenty for choosing.
-    constexpr std::uint32_t kStep = 4;
-    constexpr std::size_t kPoints = kDrawsPerDeal / kStep + 1; // the last one: after every draw
-    auto drawAt = [](std::size_t point) { return std::min<std::uint32_t>(static_cast<std::uint32_t>(point) * kStep, kDrawsPerDeal); };
-    using Curve = std::array<double, kPoints>;
-    auto countBefore = [&](const SlotSet& slots) {
-        Curve share{};
-        int before = 0;
-        for (std::uint32_t slot = 0, point = 0; point < kPoints; ++point) {
-            for (; slot < drawAt(point); ++slot) before += slots[slot] ? 1 : 0;
-            share[point] = before / double{kSlotCount};
-        }
-        return share;
-    };
-    std::vector<Curve> rejectingShare(candidates.size());
-    std::vector<Curve> waitingShare(candidates.size());
-    for (std::size_t c = 0; c < candidates.size(); ++c) {
-        rejectingShare[c] = countBefore(candidates[c].rejects);
-        waitingShare[c] = countBefore(waitingSlots[Index(candidates[c].item)]);
-    }
-    auto workOf = [&](const Curve& share, std::size_t width) {
-        double total = 0;
-        for (std::size_t point = 0; point + 1 < kPoints; ++point) total += share[point] * kStep;
-        return total * DrawWork(width) + share[kPoints - 1] * kSurvivorCost;
-    };
-    std::vector<bool> picked(candidates.size());
-    for (std::size_t passIndex = 0; passIndex < kStagedPasses; ++passIndex) {
-        std::vector<std::size_t> members;
-        Curve survival;
-        survival.fill(1);
-        // With c added: what it rejects alone (an item from an earlier pass
-        // only counts in new pairs), and its pairs with the members.
-        auto aliveWith = [&](std::size_t c) {
-            Curve result = survival;
-            if (!picked[c])
-                for (std::size_t point = 0; point < kPoints; ++point) result[point] *= 1 - rejectingShare[c][point];
-            for (std::size_t m : members) {
-                if (!canWaitFor(candidates[c], candidates[m])) continue;
-                for (std::size_t point = 0; point < kPoints; ++point)
-                    result[point] *= 1 - waitingShare[c][point] * waitingShare[m][point];
-            }
-            return result;
-        };
-        double passWork = workOf(survival, kGroup);
-        std::vector<Curve> survivalAfter; // each member added
-        while (members.size() < kGroup) {
-            std::size_t best = candidates.size();
-            for (std::size_t c = 0; c < candidates.size(); ++c) {
-                if (std::find(members.begin(), members.end(), c) != members.end()) continue;
-                const double withIt = workOf(aliveWith(c), kGroup);
-                if (withIt < passWork) {
-                    passWork = withIt;
-                    best = c;
-                }
-            }
-            if (best == candidates.size()) break;
-            survival = aliveWith(best);
-            members.push_back(best);
-            survivalAfter.push_back(survival);
-        }
-        if (members.empty()) break;
-        // Fewer items draw for less: the first few alone may do better.
-        std::size_t width = kGroup;
-        if (members.size() <= lanes::kNarrowGroup ||
-            workOf(survivalAfter[lanes::kNarrowGroup - 1], lanes::kNarrowGroup) < passWork) {
-            width = lanes::kNarrowGroup;
-            members.resize(std::min(members.size(), width));
-        }
-        // Ascending items, padding (item 0, meaning nothing) included: the
-        // trackers want those that count from the top last.
-        auto itemOf = [](const Candidate* c) { return c ? c->item : 0; };
-        std::vector<const Candidate*> sorted(width);
-        for (std::size_t g = 0; g < members.size(); ++g) {
-            sorted[g] = &candidates[members[g]];
-            picked[members[g]] = true;
-        }
-        std::sort(sorted.begin(), sorted.end(), [&](const Candidate* a, const Candidate* b) { return itemOf(a) < itemOf(b); });
-        std::array<const Candidate*, kGroup> group{};
-        std::copy(sorted.begin(), sorted.end(), group.begin());
-
-        lanes::StagedPass pass;
-        pass.width = width;
-        for (std::size_t g = 0; g < kGroup; ++g) pass.item[g] = static_cast<std::uint8_t>(itemOf(group[g]));
-        lanes::StartTrackers(pass);
-        for (std::size_t g = 0; g < kGroup; ++g)
-            for (std::size_t h = g + 1; h < kGroup; ++h)
-                if (group[g] && group[h] && canWaitFor(*group[g], *group[h]))
-                    pass.pairs.push_back({static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(h)});
-        lanes::Meanings meaning{};
-        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
-            for (std::size_t g = 0; g < kGroup; ++g)
-                meaning[slot][g] = static_cast<std::uint8_t>(group[g] && group[g]->rejects[slot] ? 1u << g : 0u);
-        for (const auto& [a, b] : pass.pairs) {
-            for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
-                if (waitingSlots[Index(group[b]->item)][slot]) meaning[slot][a] |= static_cast<std::uint8_t>(1u << b);
-                if (waitingSlots[Index(group[a]->item)][slot]) meaning[slot][b] |= static_cast<std::uint8_t>(1u << a);
-            }
-        }
-        auto needsAt = [&](std::size_t g, std::uint32_t slot) { return meaning[slot][g]; };
-        // Where segments end: each costs its draws and a fixed amount for
-        // the deals that enter it, and fewer enter later ones. Every item
-        // lands in any slot as likely as in any other, so the share still
-        // alive after some draws follows from the slots that reject alone.
-        std::array<double, kDrawsPerDeal + 1> alive{};
-        std::array<int, kGroup> rejecting{};
-        for (std::uint32_t slot = 0; slot <= kDrawsPerDeal; ++slot) {
-            alive[slot] = 1;
-            for (std::size_t g = 0; g < kGroup; ++g) alive[slot] *= 1 - rejecting[g] / double{kSlotCount};
-            for (std::size_t g = 0; g < kGroup && slot < kDrawsPerDeal; ++g)
-                rejecting[g] += static_cast<int>((unsigned{needsAt(g, slot)} >> g) & 1u);
-        }
-        std::array<double, kDrawsPerDeal + 1> cost{};
-        std::array<std::uint32_t, kDrawsPerDeal + 1> segmentStart{};
-        for (std::uint32_t end = 1; end <= kDrawsPerDeal; ++end) {
-            cost[end] = -1;
-            for (std::uint32_t first = end > kLanes ? end - kLanes : 0; first < end; ++first) {
-                const double total = cost[first] + alive[first] * (end - first + kSegmentCost);
-                if (cost[end] < 0 || total < cost[end]) {
-                    cost[end] = total;
-                    segmentStart[end] = first;
-                }
-            }
-        }
-        // Past the last slot where a landing means something, nothing more
-        // can be learnt: the pass ends there.
-        std::uint32_t passEnd = kDrawsPerDeal;
-        while (passEnd > 1 && meaning[passEnd - 1] == lanes::Meanings::value_type{}) --passEnd;
-        for (std::uint32_t end = passEnd; end > 0; end = segmentStart[end])
-            pass.segments.insert(pass.segments.begin(), lanes::MakeSegment(segmentStart[end], end, meaning, pass.pairs));
-        p.stagedPasses.push_back(pass);
-    }
-
-    // The full pass: every candidate, padded to whole groups. It follows
-    // first the items that reject the most deals the staged passes let
-    // through, alone or in new pairs: its lead stage tests those alone.
-    std::vector<ItemBits> testedWith(kItemCount); // pairs a staged pass tests
-    for (const lanes::StagedPass& pass : p.stagedPasses) {
-        for (const auto& [g, h] : pass.pairs) {
-            testedWith[pass.item[g]].Set(pass.item[h]);
-            testedWith[pass.item[h]].Set(pass.item[g]);
-        }
-    }
-    auto testedInAStagedPass = [&](int a, int b) { return testedWith[Index(a)].Test(b); };
-    {
-        std::vector<Candidate> ordered;
-        std::vector<bool> taken(candidates.size());
-        double alive = 1;
-        while (ordered.size() < lanes::kLeadGroups * kGroup && ordered.size() < candidates.size()) {
-            std::size_t best = 0;
-            double bestAlive = 2;
-            for (std::size_t c = 0; c < candidates.size(); ++c) {
-                if (taken[c]) continue;
-                double with = alive * (picked[c] ? 1 : 1 - candidates[c].rejectingSlots / double{kSlotCount});
-                for (const Candidate& other : ordered) {
-                    if (!canWaitFor(candidates[c], other) || testedInAStagedPass(candidates[c].item, other.item)) continue;
-                    with *= 1 - waitingSlotCount[Index(candidates[c].item)] * waitingSlotCount[Index(other.item)] /
-                                    double{kSlotCount * kSlotCount};
-                }
-                if (with < bestAlive) {
-                    bestAlive = with;
-                    best = c;
-                }
-            }
-            taken[best] = true;
-            alive = bestAlive;
-            ordered.push_back(candidates[best]);
-        }
-        for (std::size_t c = 0; c < candidates.size(); ++c)
-            if (!taken[c]) ordered.push_back(candidates[c]);
-        candidates = std::move(ordered);
-    }
-    lanes::FullPass& full = p.fullPass;
-    for (const Candidate& candidate : candidates) {
-        if (full.count == lanes::kMaxFollowed) break;
-        const std::size_t t = full.count++;
-        full.item[t] = static_cast<std::uint8_t>(candidate.item);
-        for (std::size_t slot = 0; slot < kSlotCount; ++slot) full.rejects[t][slot] = candidate.rejects[slot] ? 0xFF : 0;
-    }
-    p.fullPassComplete = full.count == candidates.size();
-    std::array<int, kItemCount> followedOf{};
-    followedOf.fill(-1);
-    for (std::size_t t = 0; t < full.count; ++t) followedOf[full.item[t]] = static_cast<int>(t);
-    // The rest of the last group follows the first items nobody else does,
-    // which rejects nothing but lets the exact test of the first items run
-    // on the landings alone.
-    for (int item = 0; full.count % kGroup != 0 && item < kSlotCount; ++item) {
-        if (followedOf[Index(item)] >= 0) continue;
-        followedOf[Index(item)] = static_cast<int>(full.count);
-        full.item[full.count++] = static_cast<std::uint8_t>(item);
-    }
-    p.followedCount = full.count;
-    while (full.count % kGroup != 0) full.count++; // follows item 0, rejects nothing
-    while (p.testedFirst < kSlotCount && followedOf[Index(p.testedFirst)] >= 0) ++p.testedFirst;
-
-    // The pairs that can wait for each other, but for those a staged pass
-    // tests and those too unlikely to be worth a test.
-    std::vector<int> waiters; // items
-    for (std::size_t t = 0; t < p.followedCount && waiters.size() < lanes::kMaxWaiters; ++t) {
-        const int item = full.item[t];
-        if (!pinned[Index(item)] && waitingSlotCount[Index(item)] > 0) {
-            full.waiters.push_back(static_cast<std::uint8_t>(t));
-            waiters.push_back(item);
-        }
-    }
-    // The lead stage, where enough items follow it.
-    if (full.count >= (lanes::kLeadGroups + 1) * kGroup) {
-        full.lead = lanes::kLeadGroups * kGroup;
-        while (full.leadWaiters < full.waiters.size() && full.waiters[full.leadWaiters] < full.lead) ++full.leadWaiters;
-    }
-    for (std::size_t w = 0; w < waiters.size(); ++w) {
-        for (std::size_t v = w + 1; v < waiters.size(); ++v)
-            if (!testedInAStagedPass(waiters[w], waiters[v]) &&
-                waitingSlotCount[Index(waiters[w])] * waitingSlotCount[Index(waiters[v])] >= kLeastPairWeight)
-                full.waitPairs.push_back({static_cast<std::uint8_t>(w), static_cast<std::uint8_t>(v)});
-        if (w % kGroup == 0) full.waitTables.emplace_back();
-        for (std::size_t slot = 0; slot < kSlotCount; ++slot)
-            if (waitingSlots[Index(waiters[w])][slot]) full.waitTables.back()[slot] |= static_cast<std::uint8_t>(1u << (w % kGroup));
-    }
-    for (const auto& pair : full.waitPairs)
-        if (pair[1] < full.leadWaiters) full.leadPairs.push_back(pair);
-
-    // The checks on its landings.
-    std::array<int, kItemCount> denseOf{};
-    denseOf.fill(-1);
-    std::vector<std::size_t> unplaced; // dense bits of required items past the slots
-    int denseCount = 0;
-    for (int item = 0; item < kItemCount && p.fullPassComplete; ++item) {
-        if (!required[Index(item)]) continue;
-        if (denseCount == 64 || (item < kSlotCount && followedOf[Index(item)] < 0)) {
-            p.fullPassComplete = false;
-            break;
-        }
-        denseOf[Index(item)] = denseCount;
-        if (item < kSlotCount)
-            p.requiredFollowed.emplace_back(static_cast<std::uint8_t>(followedOf[Index(item)]),
-                                            static_cast<std::uint8_t>(denseCount));
-        else unplaced.push_back(static_cast<std::size_t>(denseCount));
-        p.allRequired |= std::uint64_t{1} << denseCount;
-        ++denseCount;
-    }
-    auto dense = [&](const ItemRules::List& list) {
-        std::uint64_t bits = 0;
-        for (int i = 0; i < list.count; ++i)
-            if (denseOf[Index(rules.Items(list)[i])] >= 0) bits |= std::uint64_t{1} << denseOf[Index(rules.Items(list)[i])];
-        return bits;
-    };
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> clauses{{0, 1}}; // items, rules; rule 0 needs nothing
-    std::array<std::size_t, ItemRules::kMaxKey> ruleOfKey{};
-    for (int slot = 0; slot <= kSlotCount; ++slot) {
-        const int key = rules.KeyOfSlot(slot); // slot 180: where the items past the slots are
-        std::size_t rule = 0;
-        if (key >= 0 && key < ItemRules::kMaxKey) {
-            const ItemRules::KeyRule& keyRule = rules.Rule(key);
-            if (keyRule.required.count != 0 || keyRule.alternativeCount != 0) {
-                if (ruleOfKey[Index(key)] == 0 && p.ruleCount == 64) p.fullPassComplete = false;
-                if (ruleOfKey[Index(key)] == 0 && p.ruleCount < 64) {
-                    ruleOfKey[Index(key)] = p.ruleCount;
-                    const std::uint64_t ruleBit = std::uint64_t{1} << p.ruleCount++;
-                    const std::uint64_t requiredItems = dense(keyRule.required);
-                    if (keyRule.alternativeCount == 0) clauses.emplace_back(requiredItems, ruleBit);
-                    for (int a = 0; a < keyRule.alternativeCount; ++a)
-                        clauses.emplace_back(requiredItems | dense(rules.Alternative(keyRule.firstAlternative + a)), ruleBit);
-                }
-                rule = ruleOfKey[Index(key)];
-            }
-        }
-        p.ruleOfSlot[Index(slot)] = static_cast<std::uint8_t>(rule);
-        if (slot < kSlotCount) p.slotRules |= std::uint64_t{1} << rule;
-    }
-    for (std::size_t bit : unplaced) p.requiredRules[bit] = p.ruleOfSlot[kSlotCount];
-    for (std::size_t c = 0; c < clauses.size(); c += 8) {
-        lanes::ClauseBlock block; // padding: rule 0 again
-        for (std::size_t i = 0; i < 8 && c + i < clauses.size(); ++i) {
-            block.items[i] = clauses[c + i].first;
-            block.rules[i] = clauses[c + i].second;
-        }
-        p.clauses.push_back(block);
-    }
-    // A pin named twice finds its item home the second time.
-    for (int slot : pinnedSlots) {
-        if (followedOf[Index(slot)] < 0) p.fullPassComplete = false;
-        const std::array<std::uint8_t, 2> pin{static_cast<std::uint8_t>(slot),
-                                              static_cast<std::uint8_t>(std::max(0, followedOf[Index(slot)]))};
-        if (std::find(full.pins.begin(), full.pins.end(), pin) == full.pins.end()) full.pins.push_back(pin);
-    }
-    for (const Candidate& candidate : candidates) {
-        if (!candidate.forbiddenSomewhere) continue;
-        Prepared::Forbidden f{static_cast<std::uint8_t>(std::max(0, followedOf[Index(candidate.item)])), {}};
-        if (followedOf[Index(candidate.item)] < 0) p.fullPassComplete = false;
-        for (int slot = 0; slot < kSlotCount; ++slot)
-            if (rules.IsForbidden(candidate.item, rules.KeyOfSlot(slot))) f.slots[Index(slot / 64)] |= std::uint64_t{1} << (slot % 64);
-        p.forbidden.push_back(f);
-    }
-    if (!p.fullPassComplete) {
-        full.pins.clear();  // the landings stay those of the draws
-        p.testedFirst = 0;  // the tests may ask about items nobody follows
-    }
-    prepared_ = std::move(prepared);
 }
+
+const SearchPlan& FastItemSearch::Plan() const { return prepared_->plan; }
 
 FastItemSearch::~FastItemSearch() = default;
 

@@ -11,6 +11,8 @@
 
 namespace tarvenna {
 
+struct SearchPlan;
+
 // Finds the same accepted deal as SequentialItemSearch, much faster.
 //
 // Whether deal i is accepted depends only on the generator state when it
@@ -26,7 +28,8 @@ namespace tarvenna {
 // again following every item that the rules name, which settles the pins,
 // the forbidden keys and which keys can be opened at all. Only deals under
 // which every key can be opened are dealt in full and validated exactly,
-// check stack and all.
+// check stack and all. Which items and pairs each pass follows is decided
+// once per table, as a SearchPlan (search/search_plan.h).
 class FastItemSearch {
 public:
     static constexpr int kLanes = 64;
@@ -57,6 +60,10 @@ public:
         std::uint64_t accepted = 0;      // and the exact validation passes
     };
     Funnel MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const;
+
+    // What it decided to follow and test, whatever the start state and the
+    // threads (see search/search_plan.h).
+    const SearchPlan& Plan() const;
 
     struct Prepared; // tables built once per search
 
