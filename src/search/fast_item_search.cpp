@@ -492,6 +492,9 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         std::uint64_t finishedChunks = 0;
         std::unique_lock lock(mutex);
         for (;;) {
+            // Read before the count: the workers may finish while the report
+            // below runs unlocked, and the last report must count every chunk.
+            const bool finished = running == 0;
             while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
             const std::uint64_t rejected = std::min({ChunkStart(finishedChunks), best.load(), dealLimit});
             if (onRejected && rejected > 0) {
@@ -499,7 +502,7 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
                 onRejected(rejected);
                 lock.lock();
             }
-            if (running == 0) break;
+            if (finished) break;
             if (StopRequested(stop)) stopped.store(true);
             changed.wait_for(lock, std::chrono::milliseconds(20));
         }
