@@ -8,6 +8,13 @@ set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+# wxWidgets for Windows is built into its own prefix (scripts/wx-windows).
+if(wxWidgets_CONFIG_EXECUTABLE)
+  # The prefix as wx-config names it: the real path of its bin folder's parent.
+  get_filename_component(wx_prefix "${wxWidgets_CONFIG_EXECUTABLE}" DIRECTORY)
+  get_filename_component(wx_prefix "${wx_prefix}/.." REALPATH)
+  list(APPEND CMAKE_FIND_ROOT_PATH "${wx_prefix}")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

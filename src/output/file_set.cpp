@@ -36,8 +36,10 @@ std::error_code CreateTemporary(FileSystem& disk, const fs::path& target, fs::pa
     std::error_code error;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::string suffix = ".";
+        suffix.append(std::to_string(ticks)).append("-").append(std::to_string(counter++)).append(kTemporarySuffix);
         temporary = target;
-        temporary += "." + std::to_string(ticks) + "-" + std::to_string(counter++) + kTemporarySuffix;
+        temporary += suffix;
         error = disk.CreateNew(temporary, handle);
         if (error != std::errc::file_exists) return error;
     }

@@ -49,10 +49,12 @@ public:
         if (const auto error = Inject("sync " + names_[handle])) return error;
         return real_.Sync(handle);
     }
+    // A close that fails still lets go of the file, as close(2) does.
     std::error_code Close(Handle handle) override
     {
-        if (const auto error = Inject("close " + names_[handle])) return error;
-        return real_.Close(handle);
+        const auto error = Inject("close " + names_[handle]);
+        const std::error_code closed = real_.Close(handle);
+        return error ? error : closed;
     }
     std::error_code Replace(const fs::path& from, const fs::path& to) override
     {
@@ -171,8 +173,8 @@ TEST_F(OutputFolder, APairThatCannotBeCompletedLeavesThePreviousPair)
     const OutputResult result = Write(RealFileSystem(), log);
     EXPECT_TRUE(result.failed);
     EXPECT_NE(result.error.find("CheatSheetJillNormal.txt: "), std::string::npos) << result.error;
-    EXPECT_TRUE(log.Text().ends_with("Writing to CheatSheetJillNormal.txt . . .failed: Is a directory\n"))
-        << log.Text();
+    // The reason is the system's: "Is a directory" here, "Permission denied" on Windows.
+    EXPECT_NE(log.Text().find("\nWriting to CheatSheetJillNormal.txt . . .failed: "), std::string::npos) << log.Text();
     EXPECT_EQ(Read(folder_ / "ItemListJillNormal.txt"), "old items");
     EXPECT_EQ(Entries().size(), 3u) << "no temporary file or commit record is left";
 }
