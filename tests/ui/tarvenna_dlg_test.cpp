@@ -391,6 +391,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot open a display for the dialog test\n");
         return 1;
     }
+    // A failed wx assertion fails the test that hit it, with its text,
+    // instead of stopping the program at a breakpoint.
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                          const wxString& message) {
+        ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+            << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " " << message.utf8_string();
+    });
     wxInitAllImageHandlers();
     wxToolTip::Enable(false); // a tip popping up could take a click meant for a control
     const int status = RUN_ALL_TESTS();
