@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Runs into one folder killed at random moments (SIGKILL), and runs started
+# at once into one folder: the folder always holds a whole pair from one run.
+# usage: kill_test.sh PATH/TO/tarvenna [KILLS] [RACES]
+set -u
+cli=$1 kills=${2:-200} races=${3:-200}
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+items=ItemListJillNormal.txt sheet=CheatSheetJillNormal.txt
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The two pairs a run can leave: seeds 3 and 4.
+for seed in 3 4; do
+    mkdir -p "$root/ref$seed"
+    "$cli" --seed "$seed" --out "$root/ref$seed" >/dev/null 2>&1 || { echo "seed $seed failed"; exit 1; }
+done
+# Which run's pair the folder holds: 3, 4, "none" (no files yet) or "torn".
+pair_of() {
+    local dir=$1 seed
+    [ ! -e "$dir/$items" ] && [ ! -e "$dir/$sheet" ] && { echo none; return; }
+    for seed in 3 4; do
+        cmp -s "$dir/$items" "$root/ref$seed/$items" && cmp -s "$dir/$sheet" "$root/ref$seed/$sheet" &&
+            { echo "$seed"; return; }
+    done
+    echo torn
+}
+# The commit record a run writes before its renames, for the pair it replaces.
+expected_record() {
+    local seed=$1
+    printf 'tarvenna commit 1\n'
+    for name in "$items" "$sheet"; do
+        if [ "$seed" = none ]; then printf '%s\n-\n' "$name"; continue; fi
+        printf '%s\n%s\n' "$name" "$(wc -c <"$root/ref$seed/$name")"
+        cat "$root/ref$seed/$name"
+    done
+    printf 'end\n'
+}
+
+out=$root/killed
+mkdir -p "$out"
+previous=none
+killed_in_commit=0
+for i in $(seq 1 "$kills"); do
+    seed=$((3 + i % 2))
+    "$cli" --seed "$seed" --out "$out" >/dev/null 2>&1 &
+    pid=$!
+    sleep "0.00$((RANDOM % 10))$((RANDOM % 10))"
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    now=$(pair_of "$out")
+    if [ -e "$out/.tarvenna-commit" ]; then
+        # Killed between its renames: the record holds the pair before, which
+        # the next run puts back first.
+        # A record cut short while being written: nothing was renamed yet.
+        killed_in_commit=$((killed_in_commit + 1))
+        expected_record "$previous" >"$root/record"
+        if ! cmp -s "$root/record" "$out/.tarvenna-commit"; then
+            size=$(wc -c <"$out/.tarvenna-commit")
+            cmp -s -n "$size" "$root/record" "$out/.tarvenna-commit" && [ "$now" = "$previous" ] ||
+                fail "kill $i: the commit record does not hold the previous pair ($previous)"
+        fi
+        continue
+    fi
+    case $now in
+    torn) fail "kill $i: a torn or mismatched pair" ;;
+    none) [ "$previous" = none ] || fail "kill $i: the previous pair is gone" ;;
+    *) [ "$now" = "$previous" ] || [ "$now" = "$seed" ] || fail "kill $i: pair $now, expected $previous or $seed" ;;
+    esac
+    previous=$now
+done
+"$cli" --seed 3 --out "$out" >/dev/null 2>&1 || fail "a run after the kills failed"
+[ "$(pair_of "$out")" = 3 ] || fail "a run after the kills did not leave its own pair"
+stray=$(ls -A "$out" | grep -v -x -e "$items" -e "$sheet" -e .tarvenna.lock)
+[ -z "$stray" ] || fail "left behind after the kills: $stray"
+
+race=$root/race
+mkdir -p "$race"
+for i in $(seq 1 "$races"); do
+    "$cli" --seed 3 --out "$race" >/dev/null 2>&1 &
+    first=$!
+    "$cli" --seed 4 --out "$race" >/dev/null 2>&1 &
+    second=$!
+    wait "$first" || fail "race $i: seed 3 failed"
+    wait "$second" || fail "race $i: seed 4 failed"
+    case $(pair_of "$race") in 3 | 4) ;; *) fail "race $i: the folder holds no pair from one run" ;; esac
+done
+
+echo "$kills kills ($killed_in_commit inside a commit), $races races"
+echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
+[ "$failures" = 0 ]
