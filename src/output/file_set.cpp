@@ -155,8 +155,8 @@ void RecoverAndClean(FileSystem& disk, const fs::path& folder)
     }
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.ends_with(kTemporarySuffix)) disk.RemoveIfAbandoned(it->path());
+        // Compared as a path: other files' names need not fit the ANSI code page.
+        if (it->path().extension() == kTemporarySuffix) disk.RemoveIfAbandoned(it->path());
     }
 }
 

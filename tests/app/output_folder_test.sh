@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # A folder such as players have: accents and Japanese in its name.
 folder="$root/Spiele/Ünïcödé ゲーム"
 mkdir -p "$folder"
+echo "a player's own file" >"$folder/メモ.txt"
 "$cli" --seed 3 --out "$folder" >/dev/null 2>&1 || fail "seed 3 into '$folder' exited with $?"
 for name in ItemListJillNormal.txt CheatSheetJillNormal.txt; do
     [ -s "$folder/$name" ] || fail "$name missing in '$folder'"
