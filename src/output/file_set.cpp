@@ -46,16 +46,35 @@ std::error_code CreateTemporary(FileSystem& disk, const fs::path& target, fs::pa
     return error;
 }
 
+// Writes all of `content` to an open file, syncs and closes it: the file
+// is let go of whatever fails.
+std::error_code WriteSyncClose(FileSystem& disk, FileSystem::Handle handle, std::string_view content)
+{
+    std::error_code error = WriteAll(disk, handle, content);
+    if (!error) error = disk.Sync(handle);
+    const std::error_code closed = disk.Close(handle);
+    return error ? error : closed;
+}
+
 // A whole new file at `path`, on the disk when this returns.
 std::error_code WriteNewFile(FileSystem& disk, const fs::path& path, std::string_view content)
 {
     FileSystem::Handle handle = 0;
     if (const std::error_code error = disk.CreateNew(path, handle)) return error;
-    std::error_code error = WriteAll(disk, handle, content);
-    if (!error) error = disk.Sync(handle);
-    const std::error_code closed = disk.Close(handle);
-    if (!error) error = closed;
+    const std::error_code error = WriteSyncClose(disk, handle, content);
     if (error) disk.Remove(path);
+    return error;
+}
+
+// Replaces `target` with a whole file holding `content`, through a temporary one.
+std::error_code ReplaceWhole(FileSystem& disk, const fs::path& target, std::string_view content)
+{
+    fs::path temporary;
+    FileSystem::Handle handle = 0;
+    if (const std::error_code error = CreateTemporary(disk, target, temporary, handle)) return error;
+    std::error_code error = WriteSyncClose(disk, handle, content);
+    if (!error) error = disk.Replace(temporary, target);
+    if (error) disk.Remove(temporary);
     return error;
 }
 
@@ -122,17 +141,7 @@ std::error_code RestorePrevious(FileSystem& disk, const fs::path& folder, const 
             error = disk.Remove(target);
             if (error == std::errc::no_such_file_or_directory) error.clear();
         } else {
-            fs::path temporary;
-            FileSystem::Handle handle = 0;
-            error = CreateTemporary(disk, target, temporary, handle);
-            if (!error) {
-                error = WriteAll(disk, handle, *previous[i].content);
-                if (!error) error = disk.Sync(handle);
-                const std::error_code closed = disk.Close(handle);
-                if (!error) error = closed;
-                if (!error) error = disk.Replace(temporary, target);
-                if (error) disk.Remove(temporary);
-            }
+            error = ReplaceWhole(disk, target, *previous[i].content);
         }
         if (error && !first) first = error;
     }
