@@ -79,7 +79,9 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     ApplyPoolModifiers(settings, state, rng);
     if (AnyPoolModifier(settings)) statusLog.AppendStatus("done!\n");
 
-    const OutputResult output = WriteOutputFiles(settings, state, statusLog, options.outputDirectory);
+    const std::vector<OutputFile> extraFiles = options.extraFiles ? options.extraFiles(state) : std::vector<OutputFile>{};
+    const OutputResult output =
+        WriteOutputFiles(settings, state, statusLog, options.outputDirectory, RealFileSystem(), extraFiles);
     result.outputFailed = output.failed;
     result.outputError = output.error;
     result.doorMapIncomplete = state.doorMapIncomplete;

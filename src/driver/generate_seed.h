@@ -2,12 +2,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "core/generator_state.h"
 #include "core/rng.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "output/file_set.h"
 
 namespace tarvenna {
 
@@ -16,6 +18,9 @@ struct RunOptions {
     std::filesystem::path outputDirectory = ".";
     const StopFlag* stop = nullptr;
     unsigned threads = 1;  // for the item search; the files do not depend on it
+    // Further files (the spoiler) made from the finished game and written
+    // with the pair, all or none.
+    std::function<std::vector<OutputFile>(const GeneratorState&)> extraFiles;
 };
 
 struct GenerateResult {

@@ -8,10 +8,12 @@
 namespace tarvenna {
 
 OutputResult WriteOutputFiles(const Settings& settings, const GeneratorState& state, StatusLog& statusLog,
-                              const std::filesystem::path& directory, FileSystem& disk)
+                              const std::filesystem::path& directory, FileSystem& disk,
+                              const std::vector<OutputFile>& extraFiles)
 {
-    const std::vector<OutputFile> files = {{ItemListFileName(settings), ItemListText(settings, state)},
-                                           {CheatSheetFileName(settings), CheatSheetText(settings, state)}};
+    std::vector<OutputFile> files = {{ItemListFileName(settings), ItemListText(settings, state)},
+                                     {CheatSheetFileName(settings), CheatSheetText(settings, state)}};
+    files.insert(files.end(), extraFiles.begin(), extraFiles.end());
     // Each line opens before its file is written. The last stays open until
     // the pair is in place.
     statusLog.AppendStatus("Writing to " + files.front().name + " . . .");

@@ -6,6 +6,7 @@
 #include "core/generator_state.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "output/file_set.h"
 #include "output/file_system.h"
 
 namespace tarvenna {
@@ -15,10 +16,12 @@ struct OutputResult {
     std::string error; // the first failure: file name and the system's reason
 };
 
-// Writes the item list file and the cheat sheet into `directory` as a pair:
-// both change, or neither does. Each status line ends with "done!\n"; the
-// log ends in "failed: <reason>\n" when the pair could not be written.
+// Writes the item list file and the cheat sheet (and `extraFiles` after
+// them) into `directory` as one set: all change, or none does. Each status
+// line ends with "done!\n"; the log ends in "failed: <reason>\n" when the
+// set could not be written.
 OutputResult WriteOutputFiles(const Settings& settings, const GeneratorState& state, StatusLog& statusLog,
-                              const std::filesystem::path& directory, FileSystem& disk = RealFileSystem());
+                              const std::filesystem::path& directory, FileSystem& disk = RealFileSystem(),
+                              const std::vector<OutputFile>& extraFiles = {});
 
 } // namespace tarvenna
