@@ -1,15 +1,21 @@
-# Libraries for a Windows cross build. Debian ships CLI11 as headers and
+# Libraries for a cross build. Debian ships CLI11 as headers and
 # GoogleTest as sources, so both serve any target; their Linux package
 # configs do not, being outside the cross toolchain's root.
 
-# CLI11: only its own header folder, never the rest of /usr/include.
-set(cli11_include ${CMAKE_BINARY_DIR}/cross-include)
-file(MAKE_DIRECTORY ${cli11_include})
-if(NOT EXISTS ${cli11_include}/CLI)
-  file(CREATE_LINK /usr/include/CLI ${cli11_include}/CLI SYMBOLIC)
-endif()
+# CLI11, nlohmann-json and xxHash are headers: only their own files, never
+# the rest of /usr/include.
+set(cross_include ${CMAKE_BINARY_DIR}/cross-include)
+file(MAKE_DIRECTORY ${cross_include})
+foreach(header CLI nlohmann xxhash.h)
+  if(NOT EXISTS ${cross_include}/${header})
+    file(CREATE_LINK /usr/include/${header} ${cross_include}/${header} SYMBOLIC)
+  endif()
+endforeach()
 add_library(CLI11::CLI11 INTERFACE IMPORTED GLOBAL)
-target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${cli11_include})
+target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${cross_include})
+add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED GLOBAL)
+target_include_directories(nlohmann_json::nlohmann_json SYSTEM INTERFACE ${cross_include})
+set(XXHASH_INCLUDE_DIR ${cross_include})
 
 if(TARVENNA_BUILD_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

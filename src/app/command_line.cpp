@@ -8,6 +8,7 @@
 
 #include "core/utf8_path.h"
 #include "core/version.h"
+#include "share/share_code.h"
 
 namespace tarvenna {
 namespace {
@@ -35,6 +36,7 @@ struct Option {
     std::string description;
     std::string accepted;    // in messages: "jill or chris"
     std::function<std::string(const std::string& text, CommandLine& line)> apply;
+    bool setsGame = false;   // part of what a share code holds
 };
 
 std::string MustBe(const std::string& name, const std::string& accepted, const std::string& text)
@@ -154,6 +156,31 @@ void AddRunOptions(std::vector<Option>& options)
                            line.threads = *count;
                            return "";
                        }});
+    options.push_back({"--spoiler", "", "Also write Spoiler<Character><Difficulty>.json: every slot, enemy, door, "
+                                        "lock and a playthrough", "",
+                       [](const std::string& text, CommandLine& line) -> std::string {
+                           if (text != "true") return "--spoiler takes no value, not '" + text + "'";
+                           line.spoiler = true;
+                           return "";
+                       }});
+    const std::string count = "a whole number from 1 to " + std::to_string(CommandLine::kMaxCount);
+    options.push_back({"--count", "N",
+                       "Generate N seeds from --seed on, each into DIR/<seed>/, with DIR/summary.csv", count,
+                       [count](const std::string& text, CommandLine& line) -> std::string {
+                           const std::optional<std::uint32_t> n = ParseSeed(text);
+                           if (!n || *n < 1 || *n > CommandLine::kMaxCount) return MustBe("--count", count, text);
+                           line.count = *n;
+                           return "";
+                       }});
+    options.push_back({"--share", "CODE", "Make the game of a share code: its settings and seed", "a share code",
+                       [](const std::string& text, CommandLine& line) -> std::string {
+                           const ShareCodeReading reading = ReadShareCode(text);
+                           if (reading.error != ShareCodeError::None) return "--share: " + reading.message;
+                           line.settings = reading.game.settings;
+                           line.seed = reading.game.seed;
+                           line.expectedCheckValue = reading.game.checkValue;
+                           return "";
+                       }});
 }
 
 // In help order.
@@ -162,6 +189,7 @@ std::vector<Option> Options()
     std::vector<Option> options;
     AddGameOptions(options);
     AddEnemyOptions(options);
+    for (Option& option : options) option.setsGame = true;
     AddRunOptions(options);
     return options;
 }
@@ -179,8 +207,11 @@ ParseOutcome Failure(const std::string& message)
 // it too). A repeated flag changes nothing and is accepted.
 std::string ApplyOptions(const CLI::App& app, const std::vector<Option>& options, CommandLine& line)
 {
+    const bool shared = app.get_option("--share")->count() > 0;
     for (const Option& option : options) {
         const std::vector<std::string>& given = app.get_option(option.name)->results();
+        if (shared && option.setsGame && !given.empty())
+            return "--share cannot be combined with " + option.name + ": the code holds the settings and the seed";
         if (given.size() > 1 && !option.placeholder.empty()) return option.name + " may be given only once";
         for (const std::string& text : given) {
             std::string complaint = option.apply(text, line);
@@ -198,6 +229,15 @@ std::string CombinationComplaint(const Settings& s)
     if (s.randomizeDoors && !s.randomizeItems) return "--doors cannot be combined with --no-items";
     if (s.randomizeDoors && s.randomizeLocks) return "--doors cannot be combined with --locks";
     if (s.randomizeLocks && !s.randomizeItems) return "--locks cannot be combined with --no-items";
+    return "";
+}
+
+std::string RunComplaint(const CommandLine& line)
+{
+    if (line.count && line.expectedCheckValue) return "--count cannot be combined with --share: a code is one game";
+    if (line.count && !line.seed) return "--count needs --seed: the first seed of the batch";
+    if (line.count && static_cast<std::uint64_t>(*line.seed) + *line.count - 1 > 0xFFFFFFFFu)
+        return "--count goes past seed 4294967295";
     return "";
 }
 
@@ -259,8 +299,11 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
         }
     }
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
+               "Standard error ends with the seed, the share code and four check words:\n"
+               "two players with the same check words have the same game.\n"
                "Exit status: 0 success, 1 an output file could not be written, 2 bad options,\n"
-               "3 the door map is incomplete, 4 internal error, 130 interrupted (no file is written).");
+               "3 the door map is incomplete, 4 internal error, 6 the game differs from the\n"
+               "share code's (files kept), 130 interrupted (no file is written).");
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -284,6 +327,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     CommandLine line;
     std::string complaint = ApplyOptions(app, options, line);
     if (complaint.empty()) complaint = CombinationComplaint(line.settings);
+    if (complaint.empty()) complaint = RunComplaint(line);
     if (!complaint.empty()) return Failure(complaint);
     ParseOutcome outcome;
     outcome.commandLine = line;

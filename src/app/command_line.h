@@ -12,11 +12,15 @@ namespace tarvenna {
 
 struct CommandLine {
     static constexpr unsigned kMaxThreads = 1024;
+    static constexpr std::uint32_t kMaxCount = 1000000;
 
     Settings settings;
     std::optional<std::uint32_t> seed;  // none: seed from the clock
     std::filesystem::path outputDirectory = ".";
     unsigned threads = 0;               // 0: every core
+    bool spoiler = false;               // also write the JSON spoiler
+    std::optional<std::uint32_t> expectedCheckValue; // from --share: the game the code was made from
+    std::optional<std::uint32_t> count;  // --count: a batch of seeds, each into its own folder
 };
 
 struct ParseOutcome {

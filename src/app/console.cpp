@@ -10,6 +10,8 @@
 
 #include <cstdio>
 #else
+#include <unistd.h>
+
 #include <csignal>
 #endif
 
@@ -65,6 +67,8 @@ void StopOnInterrupt(StopFlag& stop)
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
 #else
 
 std::vector<std::string> Utf8Arguments(int argc, char** argv)
@@ -73,6 +77,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 }
 
 void UseBinaryStandardStreams() {}
+
+bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 namespace {
 

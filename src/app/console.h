@@ -16,6 +16,9 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // LF to CR LF translation on Windows.
 void UseBinaryStandardStreams();
 
+// Whether a progress line can be redrawn in place.
+bool StandardErrorIsTerminal();
+
 // Ctrl-C (and, on Windows, Ctrl-Break and closing the console window; on
 // other systems SIGTERM) sets `stop`, so a long search ends promptly and
 // writes nothing.

@@ -1,0 +1,271 @@
+#include "share/share_code.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+
+namespace tarvenna {
+namespace {
+
+constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
+constexpr char kMark = 'T';
+constexpr std::uint32_t kFormatVersion = 1;
+
+// The code after its mark is one stream of bits, five to a symbol, most
+// significant first. Its first symbol is the format version, so that a later
+// format may lay out all the rest differently.
+constexpr int kSymbolBits = 5;
+constexpr int kVersionBits = 14;    // up to 16.383
+constexpr int kGenerationBits = 8;
+constexpr int kSettingsBits = 28;
+constexpr int kWordBits = 32;       // the seed and the check value
+constexpr int kChecksumBits = 16;
+constexpr int kCheckedBits = kSymbolBits + kVersionBits + kGenerationBits + kSettingsBits + 2 * kWordBits;
+constexpr int kStreamBits = kCheckedBits + kChecksumBits;
+static_assert(kStreamBits % kSymbolBits == 0, "no bit of the code goes unused");
+constexpr int kStreamSymbols = kStreamBits / kSymbolBits;
+constexpr std::size_t kCodeLength = 1 + kStreamSymbols; // with the mark
+constexpr std::size_t kGroupLength = 4;
+
+// Checked at compile time so that a new setting cannot be left out of the
+// code: an aggregate takes at most one initializer per field.
+struct AnyField {
+    template <class T>
+    operator T() const;
+};
+template <class T, class... Fields>
+constexpr std::size_t FieldCount()
+{
+    if constexpr (requires { T{Fields{}..., AnyField{}}; }) return FieldCount<T, Fields..., AnyField>();
+    else return sizeof...(Fields);
+}
+
+// The switches, in code order, after the character and the difficulty.
+constexpr std::array kSwitches = {
+    &Settings::randomizeItems,   &Settings::randomizeEnemies,   &Settings::randomizeDoors,
+    &Settings::randomizeLocks,   &Settings::removeHealingItems, &Settings::removeAmmo,
+    &Settings::removeInkRibbons, &Settings::removeDefenceItems, &Settings::swapWithSelfDefenseGun,
+    &Settings::fuelCapsuleArmed, &Settings::allowZombies,       &Settings::allowDogs,
+    &Settings::allowHunters,     &Settings::allowSpiders,       &Settings::allowSharks,
+    &Settings::allowBees,        &Settings::allowChimera,       &Settings::allowElderCrimsonHeads,
+};
+// Then the four three-way choices, two bits each.
+constexpr std::array kSpawnCounts = {&Settings::tyrantSpawns, &Settings::yawnSpawns, &Settings::lisaSpawns};
+constexpr int kChoiceBits = 2;
+
+static_assert(FieldCount<Settings>() == 2 + kSwitches.size() + kSpawnCounts.size() + 1,
+              "every setting must go into the share code");
+static_assert(2 + kSwitches.size() + (kSpawnCounts.size() + 1) * kChoiceBits == kSettingsBits);
+
+class BitStream {
+public:
+    void Put(std::uint32_t value, int width)
+    {
+        for (int bit = width - 1; bit >= 0; --bit) bits_[written_++] = ((value >> bit) & 1u) != 0;
+    }
+    std::uint32_t Take(int width)
+    {
+        std::uint32_t value = 0;
+        for (int i = 0; i < width; ++i) value = (value << 1) | (bits_[read_++] ? 1u : 0u);
+        return value;
+    }
+
+    // CRC-16 with the CCITT polynomial over the first `count` bits. Like any
+    // CRC of this degree it catches every error within 16 neighbouring bits,
+    // so every changed symbol and every swap of two neighbours.
+    std::uint32_t Checksum(std::size_t count) const
+    {
+        std::uint32_t crc = 0xFFFF;
+        for (std::size_t i = 0; i < count; ++i) {
+            const bool top = ((crc >> 15) & 1u) != bits_[i];
+            crc = (crc << 1) & 0xFFFF;
+            if (top) crc ^= 0x1021;
+        }
+        return crc;
+    }
+
+private:
+    std::array<bool, kStreamBits> bits_{};
+    std::size_t written_ = 0;
+    std::size_t read_ = 0;
+};
+
+void PutSettings(const Settings& settings, BitStream& bits)
+{
+    bits.Put(settings.character == Character::Chris ? 1 : 0, 1);
+    bits.Put(settings.difficulty == Difficulty::Hard ? 1 : 0, 1);
+    for (const auto field : kSwitches) bits.Put(settings.*field ? 1 : 0, 1);
+    for (const auto field : kSpawnCounts) bits.Put(static_cast<std::uint32_t>(settings.*field), kChoiceBits);
+    bits.Put(static_cast<std::uint32_t>(settings.tyrantType), kChoiceBits);
+}
+
+// False when a choice holds a value that no setting has.
+bool TakeSettings(BitStream& bits, Settings& settings)
+{
+    settings.character = bits.Take(1) != 0 ? Character::Chris : Character::Jill;
+    settings.difficulty = bits.Take(1) != 0 ? Difficulty::Hard : Difficulty::Normal;
+    for (const auto field : kSwitches) settings.*field = bits.Take(1) != 0;
+    bool known = true;
+    for (const auto field : kSpawnCounts) {
+        const std::uint32_t value = bits.Take(kChoiceBits);
+        known = known && value <= static_cast<std::uint32_t>(SpawnCount::None);
+        settings.*field = static_cast<SpawnCount>(value);
+    }
+    const std::uint32_t tyrant = bits.Take(kChoiceBits);
+    settings.tyrantType = static_cast<TyrantType>(tyrant);
+    return known && tyrant <= static_cast<std::uint32_t>(TyrantType::Random);
+}
+
+// 1098 -> "1.098"
+std::string VersionText(int version)
+{
+    const int minor = version % 1000;
+    return std::to_string(version / 1000) + "." + static_cast<char>('0' + minor / 100) +
+           static_cast<char>('0' + minor / 10 % 10) + static_cast<char>('0' + minor % 10);
+}
+
+std::uint32_t Mask(int value, int width)
+{
+    return static_cast<std::uint32_t>(value) & ((1u << width) - 1);
+}
+
+// The code as symbols, upper case and without separators; or an error message.
+struct Normalized {
+    std::string symbols;
+    std::string error;
+};
+
+Normalized Normalize(std::string_view text)
+{
+    Normalized result;
+    for (const char raw : text) {
+        if (raw == '-' || raw == ' ' || raw == '\t' || raw == '\r' || raw == '\n') continue;
+        char c = raw >= 'a' && raw <= 'z' ? static_cast<char>(raw - 'a' + 'A') : raw;
+        if (c == 'I' || c == 'L') c = '1';
+        if (c == 'O') c = '0';
+        if (kAlphabet.find(c) == std::string_view::npos) {
+            const bool printable = raw > ' ' && raw < 0x7F;
+            result.error = printable
+                               ? std::string("this share code has \"") + raw + "\" in it, which share codes never have"
+                               : "this share code has a character in it that share codes never have";
+            return result;
+        }
+        result.symbols += c;
+    }
+    return result;
+}
+
+std::uint32_t SymbolValue(char symbol)
+{
+    return static_cast<std::uint32_t>(kAlphabet.find(symbol));
+}
+
+ShareCodeReading Refuse(ShareCodeError error, std::string message)
+{
+    ShareCodeReading reading;
+    reading.error = error;
+    reading.message = std::move(message);
+    return reading;
+}
+
+// The checks that need no decoding: characters, mark, format and length.
+std::optional<ShareCodeReading> RefuseShape(const Normalized& code)
+{
+    const std::string notACode = "this is not a share code: share codes start with T" + std::to_string(kFormatVersion);
+    if (!code.error.empty()) return Refuse(ShareCodeError::Malformed, code.error);
+    if (code.symbols.empty()) return Refuse(ShareCodeError::Malformed, "the share code is empty");
+    if (code.symbols[0] != kMark) return Refuse(ShareCodeError::Malformed, notACode);
+    if (code.symbols.size() >= 2) {
+        const std::uint32_t format = SymbolValue(code.symbols[1]);
+        if (format > kFormatVersion)
+            return Refuse(ShareCodeError::Malformed, "this share code is of a newer kind (T" +
+                                                         std::string(1, code.symbols[1]) + ") than this Tarvenna " +
+                                                         VersionText(kTarvennaVersion) + " reads");
+        if (format < kFormatVersion) return Refuse(ShareCodeError::Malformed, notACode);
+    }
+    if (code.symbols.size() != kCodeLength) {
+        const bool shorter = code.symbols.size() < kCodeLength;
+        return Refuse(ShareCodeError::Malformed, std::string("this share code is too ") + (shorter ? "short" : "long") +
+                                                     ": it has " + std::to_string(code.symbols.size()) +
+                                                     " letters and digits, where a share code has " +
+                                                     std::to_string(kCodeLength));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string EncodeShareCode(const SharedGame& game)
+{
+    return EncodeShareCode(game, ShareCodeOrigin{});
+}
+
+std::string EncodeShareCode(const SharedGame& game, const ShareCodeOrigin& origin)
+{
+    BitStream bits;
+    bits.Put(kFormatVersion, kSymbolBits);
+    bits.Put(Mask(origin.version, kVersionBits), kVersionBits);
+    bits.Put(Mask(origin.generation, kGenerationBits), kGenerationBits);
+    PutSettings(game.settings, bits);
+    bits.Put(game.seed, kWordBits);
+    bits.Put(game.checkValue, kWordBits);
+    bits.Put(bits.Checksum(kCheckedBits), kChecksumBits);
+
+    std::string code(1, kMark);
+    code += kAlphabet[bits.Take(kSymbolBits)];
+    for (std::size_t i = 1; i < kStreamSymbols; ++i) {
+        if ((i - 1) % kGroupLength == 0) code += '-';
+        code += kAlphabet[bits.Take(kSymbolBits)];
+    }
+    return code;
+}
+
+ShareCodeReading ReadShareCode(std::string_view text)
+{
+    const Normalized code = Normalize(text);
+    if (auto refused = RefuseShape(code)) return *std::move(refused);
+
+    BitStream bits;
+    for (std::size_t i = 1; i < kCodeLength; ++i) bits.Put(SymbolValue(code.symbols[i]), kSymbolBits);
+    const std::uint32_t checksum = bits.Checksum(kCheckedBits);
+
+    ShareCodeReading reading;
+    bits.Take(kSymbolBits); // the format, checked above
+    reading.origin.version = static_cast<int>(bits.Take(kVersionBits));
+    reading.origin.generation = static_cast<int>(bits.Take(kGenerationBits));
+    Settings settings;
+    const bool knownSettings = TakeSettings(bits, settings);
+    const std::uint32_t seed = bits.Take(kWordBits);
+    const std::uint32_t checkValue = bits.Take(kWordBits);
+    if (bits.Take(kChecksumBits) != checksum)
+        return Refuse(ShareCodeError::Checksum,
+                      "this share code has a mistake in it (its check does not match): check it letter by letter");
+
+    // Checked before the settings: another generation may have other ones.
+    const std::string ours = VersionText(kTarvennaVersion);
+    if (reading.origin.generation != kGeneration) {
+        reading.error = ShareCodeError::OtherVersion;
+        reading.message = reading.origin.version == kTarvennaVersion
+                              ? "this share code was made by another build of Tarvenna " + ours +
+                                    ", which makes different games from this one"
+                              : "this share code was made by Tarvenna " + VersionText(reading.origin.version) +
+                                    ", which makes different games from this Tarvenna " + ours;
+        return reading;
+    }
+    if (!knownSettings) {
+        reading.error = ShareCodeError::Settings;
+        reading.message = "this share code holds a setting that this Tarvenna " + ours + " does not have";
+        return reading;
+    }
+    if (const std::string_view conflict = SettingsConflict(settings); !conflict.empty()) {
+        reading.error = ShareCodeError::Settings;
+        reading.message = "this share code holds settings that cannot go together: " + std::string(conflict);
+        return reading;
+    }
+    reading.game = {settings, seed, checkValue};
+    return reading;
+}
+
+} // namespace tarvenna
