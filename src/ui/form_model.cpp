@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 
 namespace tarvenna {
 namespace {
@@ -14,13 +15,14 @@ constexpr std::array kInputs = {
     kTyrantOne, kTyrantMany, kTyrantNone, kYawnOne, kYawnMany, kYawnNone, kLisaOne, kLisaMany, kLisaNone,
     kTyrantHelipad, kTyrantLab, kTyrantRandom, kSwapWithSelfDefenseGun, kFuelCapsuleArmed, kGenerate,
     kZombies, kDogs, kHunters, kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads,
+    kSpoiler, kResetDefaults, kLoadCodeField, kLoadCode,
     kSeed, kOutputFolder,
 };
 
 constexpr std::array kCheckBoxes = {
     kItems, kEnemies, kDoors, kLocks, kHealingItems, kAmmo, kInkRibbons, kDefenceItems,
     kSwapWithSelfDefenseGun, kFuelCapsuleArmed,
-    kZombies, kDogs, kHunters, kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads,
+    kZombies, kDogs, kHunters, kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads, kSpoiler,
 };
 
 constexpr std::array kEnemyKinds = {kZombies, kDogs, kHunters, kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads};
@@ -50,11 +52,78 @@ bool Contains(const std::array<int, N>& ids, int id)
     return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-SpawnCount SpawnCountFrom(const FormModel& form, int oneId)
+// Which settings field each check box feeds, and its remembered key.
+struct BoxField {
+    int id;
+    bool Settings::*field;
+    const char* key;
+};
+constexpr BoxField kBoxFields[] = {
+    {kItems, &Settings::randomizeItems, "items"},
+    {kEnemies, &Settings::randomizeEnemies, "enemies"},
+    {kDoors, &Settings::randomizeDoors, "doors"},
+    {kLocks, &Settings::randomizeLocks, "locks"},
+    {kHealingItems, &Settings::removeHealingItems, "remove-healing"},
+    {kAmmo, &Settings::removeAmmo, "remove-ammo"},
+    {kInkRibbons, &Settings::removeInkRibbons, "remove-ink-ribbons"},
+    {kDefenceItems, &Settings::removeDefenceItems, "remove-defence"},
+    {kSwapWithSelfDefenseGun, &Settings::swapWithSelfDefenseGun, "swap-self-defense-gun"},
+    {kFuelCapsuleArmed, &Settings::fuelCapsuleArmed, "fuel-capsule-armed"},
+    {kZombies, &Settings::allowZombies, "zombies"},
+    {kDogs, &Settings::allowDogs, "dogs"},
+    {kHunters, &Settings::allowHunters, "hunters"},
+    {kSpiders, &Settings::allowSpiders, "spiders"},
+    {kSharks, &Settings::allowSharks, "sharks"},
+    {kBees, &Settings::allowBees, "bees"},
+    {kChimera, &Settings::allowChimera, "chimera"},
+    {kElderCrimsonHeads, &Settings::allowElderCrimsonHeads, "elder-crimson-heads"},
+};
+
+// A radio group feeds an enumeration: the group's n-th button is its n-th value.
+template <typename Value>
+struct RadioField {
+    int firstId;
+    Value Settings::*field;
+    const char* key;
+    std::array<const char*, 3> words; // remembered spellings in the values' order
+};
+
+template <typename Value>
+Value NthValue(const RadioField<Value>&, std::size_t n)
 {
-    if (form.IsChecked(oneId)) return SpawnCount::One;
-    if (form.IsChecked(oneId + 1)) return SpawnCount::Many;
-    return SpawnCount::None;
+    return static_cast<Value>(n);
+}
+
+// Calls `visit` with every radio field, whatever its enumeration.
+template <typename Visit>
+void ForEachRadioField(Visit&& visit)
+{
+    visit(RadioField<Character>{kJill, &Settings::character, "character", {"jill", "chris", nullptr}});
+    visit(RadioField<Difficulty>{kNormal, &Settings::difficulty, "difficulty", {"normal", "hard", nullptr}});
+    visit(RadioField<SpawnCount>{kTyrantOne, &Settings::tyrantSpawns, "tyrant-spawns", {"one", "many", "none"}});
+    visit(RadioField<SpawnCount>{kYawnOne, &Settings::yawnSpawns, "yawn-spawns", {"one", "many", "none"}});
+    visit(RadioField<SpawnCount>{kLisaOne, &Settings::lisaSpawns, "lisa-spawns", {"one", "many", "none"}});
+    visit(RadioField<TyrantType>{kTyrantHelipad, &Settings::tyrantType, "tyrant-type", {"helipad", "lab", "random"}});
+}
+
+constexpr const char* kSpoilerKey = "spoiler";
+constexpr const char* kTrue = "true";
+constexpr const char* kFalse = "false";
+
+// The stored text of `key`, or null when there is none.
+const std::string* StoredValue(const StoredChoices& stored, const char* key)
+{
+    const auto found = stored.find(key);
+    return found == stored.end() ? nullptr : &found->second;
+}
+
+// Only the two exact spellings; anything else keeps `value`.
+void ReadStoredFlag(const StoredChoices& stored, const char* key, bool& value)
+{
+    if (const std::string* text = StoredValue(stored, key)) {
+        if (*text == kTrue) value = true;
+        if (*text == kFalse) value = false;
+    }
 }
 
 } // namespace
@@ -164,33 +233,62 @@ void FormModel::ApplyRule(int clicked)
 Settings FormModel::CollectSettings() const
 {
     Settings s;
-    s.character = IsChecked(kChris) ? Character::Chris : Character::Jill;
-    s.difficulty = IsChecked(kHard) ? Difficulty::Hard : Difficulty::Normal;
-    s.randomizeItems = IsChecked(kItems);
-    s.randomizeEnemies = IsChecked(kEnemies);
-    s.randomizeDoors = IsChecked(kDoors);
-    s.randomizeLocks = IsChecked(kLocks);
-    s.removeHealingItems = IsChecked(kHealingItems);
-    s.removeAmmo = IsChecked(kAmmo);
-    s.removeInkRibbons = IsChecked(kInkRibbons);
-    s.removeDefenceItems = IsChecked(kDefenceItems);
-    s.swapWithSelfDefenseGun = IsChecked(kSwapWithSelfDefenseGun);
-    s.fuelCapsuleArmed = IsChecked(kFuelCapsuleArmed);
-    s.tyrantSpawns = SpawnCountFrom(*this, kTyrantOne);
-    s.yawnSpawns = SpawnCountFrom(*this, kYawnOne);
-    s.lisaSpawns = SpawnCountFrom(*this, kLisaOne);
-    s.tyrantType = IsChecked(kTyrantHelipad) ? TyrantType::Helipad
-                   : IsChecked(kTyrantLab)   ? TyrantType::Lab
-                                             : TyrantType::Random;
-    s.allowZombies = IsChecked(kZombies);
-    s.allowDogs = IsChecked(kDogs);
-    s.allowHunters = IsChecked(kHunters);
-    s.allowSpiders = IsChecked(kSpiders);
-    s.allowSharks = IsChecked(kSharks);
-    s.allowBees = IsChecked(kBees);
-    s.allowChimera = IsChecked(kChimera);
-    s.allowElderCrimsonHeads = IsChecked(kElderCrimsonHeads);
+    for (const BoxField& box : kBoxFields) s.*box.field = IsChecked(box.id);
+    ForEachRadioField([&](const auto& radio) {
+        const RadioGroup& group = *GroupOf(radio.firstId);
+        for (int id = group.first; id <= group.last; ++id) {
+            if (IsChecked(id)) s.*radio.field = NthValue(radio, static_cast<std::size_t>(id - group.first));
+        }
+    });
     return s;
+}
+
+bool FormModel::ShowSettings(const Settings& s)
+{
+    if (disabledForGood_ || SettingsConflict(s)[0] != '\0') return false;
+    for (const BoxField& box : kBoxFields) SetChecked(box.id, s.*box.field);
+    ForEachRadioField([&](const auto& radio) { Select(radio.firstId + static_cast<int>(s.*radio.field)); });
+
+    // What the rules leave enabled once the clicks that make these settings are done.
+    for (int id = kTyrantOne; id <= kTyrantRandom; ++id) SetEnabled(id, s.randomizeEnemies);
+    for (int id : kEnemyKinds) SetEnabled(id, s.randomizeEnemies);
+    SetEnabled(kHard, !s.randomizeDoors);
+    SetEnabled(kItems, !s.randomizeDoors && !s.randomizeLocks);
+    SetEnabled(kLocks, !s.randomizeDoors);
+    SetEnabled(kDoors, !s.randomizeLocks);
+    return true;
+}
+
+StoredChoices FormModel::StoreChoices() const
+{
+    const Settings s = CollectSettings();
+    StoredChoices stored;
+    for (const BoxField& box : kBoxFields) stored[box.key] = s.*box.field ? kTrue : kFalse;
+    ForEachRadioField([&](const auto& radio) {
+        stored[radio.key] = radio.words[static_cast<std::size_t>(s.*radio.field)];
+    });
+    stored[kSpoilerKey] = WantsSpoiler() ? kTrue : kFalse;
+    return stored;
+}
+
+bool FormModel::RestoreChoices(const StoredChoices& stored)
+{
+    Settings s;
+    for (const BoxField& box : kBoxFields) ReadStoredFlag(stored, box.key, s.*box.field);
+    ForEachRadioField([&](const auto& radio) {
+        const std::string* text = StoredValue(stored, radio.key);
+        if (text == nullptr) return;
+        for (std::size_t i = 0; i < radio.words.size(); ++i) {
+            if (radio.words[i] != nullptr && *text == radio.words[i]) {
+                s.*radio.field = NthValue(radio, i);
+            }
+        }
+    });
+    bool spoiler = false;
+    ReadStoredFlag(stored, kSpoilerKey, spoiler);
+    if (!ShowSettings(s)) return false;
+    SetChecked(kSpoiler, spoiler);
+    return true;
 }
 
 void FormModel::DisableInputsForGood()

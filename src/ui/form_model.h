@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/settings.h"
@@ -51,7 +53,18 @@ inline constexpr int kElderCrimsonHeads = 1039;
 // Our two additions: the seed and the folder the files go to.
 inline constexpr int kSeed = 1040;
 inline constexpr int kOutputFolder = 1041;
+// Sharing and remembering (1042 is the dialog's failure notice).
+inline constexpr int kSpoiler = 1043;
+inline constexpr int kResetDefaults = 1044;
+inline constexpr int kLoadCodeField = 1045;
+inline constexpr int kLoadCode = 1046;
+inline constexpr int kCheckWords = 1047;
+inline constexpr int kShareCode = 1048;
+inline constexpr int kCopyShareCode = 1049;
 } // namespace control_id
+
+// Remembered choices: key and value as text.
+using StoredChoices = std::map<std::string, std::string>;
 
 // The dialog's inputs without any toolkit: which box is checked, which control
 // is enabled, and the rules that keep door and lock mode consistent. The
@@ -71,13 +84,27 @@ public:
     bool Click(int id);
 
     Settings CollectSettings() const;
+    bool WantsSpoiler() const { return IsChecked(control_id::kSpoiler); }
+
+    // Shows `settings` as the clicks that make them would: checked states,
+    // and the controls the rules leave enabled. Settings that no clicks can
+    // make, or a form frozen by Generate, are refused (false) and the form
+    // stays as it was.
+    bool ShowSettings(const Settings& settings);
+
+    // The settings and the spoiler choice as text, to be remembered between
+    // runs, and back. A key that is missing or unreadable keeps its default;
+    // a combination the form cannot show is ignored whole (false).
+    StoredChoices StoreChoices() const;
+    bool RestoreChoices(const StoredChoices& stored);
 
     // Generate was pressed: every input goes dark and no rule fires again.
     void DisableInputsForGood();
     bool InputsDisabledForGood() const { return disabledForGood_; }
 
     // Every input, in the order in which Generate disables them; the seed and
-    // output folder fields come last.
+    // output folder fields come last. Buttons and fields are inputs too: none
+    // may change the form once it is frozen.
     static std::span<const int> Inputs();
     static bool IsCheckBox(int id);
     static bool IsRadioButton(int id);
@@ -96,7 +123,7 @@ private:
     void ApplyRule(int clicked);
 
     static constexpr int kFirstId = control_id::kJill;
-    static constexpr int kLastId = control_id::kOutputFolder;
+    static constexpr int kLastId = control_id::kLoadCode;
     ControlState controls_[kLastId - kFirstId + 1];
     bool disabledForGood_ = false;
 };

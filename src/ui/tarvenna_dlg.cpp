@@ -8,8 +8,11 @@
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
+#include <wx/config.h>
 #include <wx/filefn.h>
 #include <wx/filepicker.h>
+#include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/settings.h>
@@ -19,6 +22,8 @@
 
 #include "core/utf8_path.h"
 #include "core/version.h"
+#include "share/check_words.h"
+#include "spoiler/spoiler.h"
 #include "ui/tarvenna_icon.h"
 
 using namespace tarvenna;
@@ -86,7 +91,12 @@ constexpr TemplateControl kTemplate[] = {
 };
 
 constexpr int kDialogWidth = 335;
-constexpr int kDialogHeight = 405;
+// The template's 405 and a row for the share code.
+constexpr int kDialogHeight = 423;
+
+// Where the choices are remembered.
+constexpr const char* kChoicesGroup = "/Choices";
+constexpr const char* kFolderKey = "/Output/Folder";
 
 constexpr const char* kPrompt = "Choose your seed settings and then press the Generate Seed button.";
 constexpr const char* kCompletionText =
@@ -117,9 +127,11 @@ void FitAroundPlace(wxWindow& control, wxPoint place, wxSize extent)
 
 } // namespace
 
-CTarvennaDlg::CTarvennaDlg(wxWindow* parent)
+CTarvennaDlg::CTarvennaDlg(wxWindow* parent, wxConfigBase* config)
     : wxDialog(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxDIALOG_NO_PARENT)
+               wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxDIALOG_NO_PARENT),
+      config_(config != nullptr ? config : wxConfigBase::Get()),
+      logTimer_(this)
 {
     SetIcons(MakeTarvennaIcons());
     // The layout is in dialog units of the template's 8 point font; the
@@ -128,12 +140,18 @@ CTarvennaDlg::CTarvennaDlg(wxWindow* parent)
     font.SetPointSize(8);
     SetFont(font);
     CreateControls();
+    RestoreChoices();
     SyncControls();
     CentreOnScreen();
 
     Bind(wxEVT_CHECKBOX, &CTarvennaDlg::OnCheckBox, this);
     Bind(wxEVT_RADIOBUTTON, &CTarvennaDlg::OnRadioButton, this);
     Bind(wxEVT_BUTTON, &CTarvennaDlg::OnGenerate, this, kGenerate);
+    Bind(wxEVT_BUTTON, &CTarvennaDlg::OnResetDefaults, this, kResetDefaults);
+    Bind(wxEVT_BUTTON, &CTarvennaDlg::OnLoadCode, this, kLoadCode);
+    Bind(wxEVT_TEXT_ENTER, &CTarvennaDlg::OnLoadCode, this, kLoadCodeField);
+    Bind(wxEVT_BUTTON, &CTarvennaDlg::OnCopyShareCode, this, kCopyShareCode);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { FlushLog(); });
     Bind(wxEVT_CHAR_HOOK, &CTarvennaDlg::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CTarvennaDlg::OnClose, this);
 }
@@ -214,6 +232,43 @@ void CTarvennaDlg::CreateControls()
     failureNotice_->Hide();
 
     FindWindow(kVersion)->SetLabel(kVersionString);
+    CreateSharingControls();
+}
+
+void CTarvennaDlg::CreateSharingControls()
+{
+    // The template's free places keep the window short: a friend's code
+    // below "Play As:" and "Difficulty:", whose settings it fills in ...
+    loadCodeField_ = new wxTextCtrl(this, kLoadCodeField, wxEmptyString, Place(7, 104), Extent(72, 13),
+                                    wxTE_PROCESS_ENTER);
+    loadCodeField_->SetHint("shared code");
+    loadCodeField_->SetToolTip("Paste a code another player shared: its settings and seed fill the form.");
+    auto* load = new wxButton(this, kLoadCode, wxString::FromUTF8("Load code\u2026"), Place(82, 103), Extent(47, 14));
+    loadCodeField_->MoveAfterInTabOrder(FindWindow(kHard));
+    load->MoveAfterInTabOrder(loadCodeField_);
+
+    // ... the spoiler and the reset below "Enemies:" ...
+    auto* spoiler = new wxCheckBox(this, kSpoiler, "Spoiler file", Place(235, 197), Extent(77, 10));
+    FitAroundPlace(*spoiler, Place(235, 197), Extent(77, 10));
+    spoiler->SetToolTip("Also write a spoiler file (where every item and enemy went) with the pair.");
+    auto* reset = new wxButton(this, kResetDefaults, "Reset to defaults", Place(227, 208), Extent(93, 13));
+    spoiler->MoveAfterInTabOrder(FindWindow(kElderCrimsonHeads));
+    reset->MoveAfterInTabOrder(spoiler);
+
+    // ... and the check words beside Generate, where only a failure would
+    // show. The share code gets a row of its own below the template.
+    checkWords_ = new wxStaticText(this, kCheckWords, wxEmptyString, Place(82, 371), Extent(98, 27),
+                                   wxST_NO_AUTORESIZE | wxALIGN_CENTRE_HORIZONTAL);
+    wxFont large = GetFont();
+    large.SetPointSize(11);
+    checkWords_->SetFont(large.Bold());
+    checkWords_->SetToolTip("The game's check words: players with the same words have the same game.");
+    new wxStaticText(this, wxID_ANY, "Share code:", Place(7, 406), Extent(40, 8));
+    shareCode_ = new wxTextCtrl(this, kShareCode, wxEmptyString, Place(50, 404), Extent(223, 13), wxTE_READONLY);
+    shareCode_->SetHint("made by Generate Seed");
+    shareCode_->SetToolTip("Pass this code on: it makes the same game in Tarvenna elsewhere.");
+    new wxButton(this, kCopyShareCode, "Copy", Place(277, 403), Extent(45, 14));
+    FindWindow(kCopyShareCode)->Disable();
 }
 
 // A long path shows its last folder, the part that tells folders apart.
@@ -239,6 +294,41 @@ void CTarvennaDlg::SyncControls()
             if (form_.IsChecked(id)) radio->SetValue(true);
         }
     }
+}
+
+void CTarvennaDlg::RestoreChoices()
+{
+    if (config_ == nullptr) return;
+    const wxLogNull quiet; // choices that cannot be read are the defaults
+    StoredChoices stored;
+    const wxString oldPath = config_->GetPath();
+    config_->SetPath(kChoicesGroup);
+    wxString key;
+    long cookie = 0;
+    for (bool more = config_->GetFirstEntry(key, cookie); more; more = config_->GetNextEntry(key, cookie)) {
+        stored[key.utf8_string()] = config_->Read(key).utf8_string();
+    }
+    config_->SetPath(oldPath);
+    form_.RestoreChoices(stored);
+
+    // A folder since removed leaves the current one.
+    wxString folder;
+    if (config_->Read(kFolderKey, &folder) && wxDirExists(folder)) {
+        outputFolder_->SetPath(folder);
+        ShowEndOfFolder();
+    }
+}
+
+void CTarvennaDlg::RememberChoices()
+{
+    if (config_ == nullptr) return;
+    const wxLogNull quiet; // a store that cannot be written only forgets
+    config_->DeleteGroup(kChoicesGroup);
+    for (const auto& [key, value] : form_.StoreChoices()) {
+        config_->Write(wxString(kChoicesGroup) + "/" + wxString::FromUTF8(key), wxString::FromUTF8(value));
+    }
+    config_->Write(kFolderKey, outputFolder_->GetPath());
+    config_->Flush();
 }
 
 void CTarvennaDlg::OnCheckBox(wxCommandEvent& event)
@@ -283,6 +373,9 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
     options.threads = std::max(1u, std::thread::hardware_concurrency());
 
     settings_ = form_.CollectSettings();
+    seed_ = options.seed;
+    if (form_.WantsSpoiler()) options.extraFiles = SpoilerFiles(settings_, seed_);
+    RememberChoices();
     logText_->Clear();
     form_.DisableInputsForGood();
     SyncControls();
@@ -290,47 +383,100 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
     StartGeneration(options);
 }
 
+void CTarvennaDlg::OnResetDefaults(wxCommandEvent&)
+{
+    if (form_.InputsDisabledForGood()) return;
+    form_ = FormModel();
+    seedField_->ChangeValue(wxEmptyString);
+    SyncControls();
+}
+
+void CTarvennaDlg::OnLoadCode(wxCommandEvent&)
+{
+    if (form_.InputsDisabledForGood()) return;
+    const ShareCodeReading reading = ReadShareCode(loadCodeField_->GetValue().utf8_string());
+    if (reading.error != ShareCodeError::None) {
+        wxMessageBox(ToWx(reading.message), "Tarvenna", wxOK | wxICON_WARNING, this);
+        return;
+    }
+    if (!form_.ShowSettings(reading.game.settings)) {
+        wxMessageBox("The code holds settings that this dialog cannot show.", "Tarvenna", wxOK | wxICON_WARNING, this);
+        return;
+    }
+    seedField_->ChangeValue(wxString::Format("%u", reading.game.seed));
+    loadedGame_ = reading.game;
+    SyncControls();
+}
+
+void CTarvennaDlg::OnCopyShareCode(wxCommandEvent&)
+{
+    if (shareCode_->IsEmpty() || !wxTheClipboard->Open()) return;
+    wxTheClipboard->SetData(new wxTextDataObject(shareCode_->GetValue()));
+    wxTheClipboard->Close();
+    // Still there once the program has ended, where the system can keep it.
+    wxTheClipboard->Flush();
+}
+
+GenerateResult CTarvennaDlg::Generate(const Settings& settings, const RunOptions& options, GeneratorState& state,
+                                      StatusLog& statusLog)
+{
+    return GenerateSeed(settings, options, state, statusLog);
+}
+
 void CTarvennaDlg::StartGeneration(const RunOptions& options)
 {
     // The listener runs on the worker thread; the log control is only touched
-    // on the window's own thread.
-    // A long search sends thousands of progress marks a second: they are
-    // gathered here and the window appends whatever has gathered at once,
-    // so that it stays responsive.
+    // on the window's own thread. A long search sends thousands of progress
+    // marks a second: the window takes up what has changed a few times a
+    // second, as a short text however many marks there are, so that it keeps
+    // up with the search and the completion follows the files at once.
     statusLog_.SetListener([this](std::string_view text) {
-        std::lock_guard lock(pendingMutex_);
-        pendingLog_.append(text);
-        if (!flushQueued_) {
-            flushQueued_ = true;
-            CallAfter([this] { FlushLog(); });
-        }
+        std::lock_guard lock(logMutex_);
+        logView_.Append(text);
+        logChanged_ = true;
     });
+    logTimer_.Start(100);
     worker_ = std::thread([this, options] {
         GenerateResult result;
         std::string exceptionText;
+        GameIdentity identity;
         try {
-            result = GenerateSeed(settings_, options, state_, statusLog_);
+            result = Generate(settings_, options, state_, statusLog_);
+            if (!result.stopped && !result.itemsNeverPass && !result.outputFailed) {
+                identity = IdentifyGame(settings_, options.seed, state_);
+            }
         } catch (const std::exception& error) {
             exceptionText = error.what();
         }
-        CallAfter([this, result, exceptionText] { OnGenerationFinished(result, exceptionText); });
+        CallAfter([this, result, exceptionText, identity] { OnGenerationFinished(result, exceptionText, identity); });
     });
 }
 
 void CTarvennaDlg::FlushLog()
 {
-    std::string text;
+    std::string shown;
     {
-        std::lock_guard lock(pendingMutex_);
-        text.swap(pendingLog_);
-        flushQueued_ = false;
+        std::lock_guard lock(logMutex_);
+        if (!logChanged_) return;
+        logChanged_ = false;
+        shown = logView_.Shown();
     }
-    if (!text.empty()) logText_->AppendText(ToWx(text));
+    if (shown.starts_with(shownLog_)) {
+        logText_->AppendText(ToWx(std::string_view(shown).substr(shownLog_.size())));
+    } else {
+        // A count of marks changed inside the text.
+        logText_->ChangeValue(ToWx(shown));
+        logText_->ShowPosition(logText_->GetLastPosition());
+    }
+    shownLog_ = std::move(shown);
 }
 
-void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std::string& exceptionText)
+void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std::string& exceptionText,
+                                        const GameIdentity& identity)
 {
     if (worker_.joinable()) worker_.join();
+    logTimer_.Stop();
+    FlushLog();
     if (result.stopped) return;
     if (!exceptionText.empty()) {
         ShowFailure("Generation failed: " + ToWx(exceptionText) + ".");
@@ -342,6 +488,27 @@ void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std:
                     ". Choose another output folder and run Tarvenna again.");
     } else {
         completionNotice_->Show();
+        ShowGame(identity);
+    }
+}
+
+void CTarvennaDlg::ShowGame(const GameIdentity& identity)
+{
+    checkWords_->SetLabel(ToWx(identity.checkWords));
+    checkWords_->Wrap(checkWords_->GetSize().GetWidth());
+    shareCode_->ChangeValue(ToWx(identity.shareCode));
+    FindWindow(kCopyShareCode)->Enable();
+    Update();
+
+    // Another build may make another game of the same code; the files stay,
+    // but the players must know that they will not meet the same game.
+    if (loadedGame_ && loadedGame_->settings == settings_ && loadedGame_->seed == seed_ &&
+        loadedGame_->checkValue != identity.checkValue) {
+        wxMessageBox("This version of Tarvenna made a different game from the loaded code: its check words are \"" +
+                         ToWx(identity.checkWords) + "\", the code's are \"" +
+                         ToWx(CheckWordsText(loadedGame_->checkValue)) +
+                         "\". The files are written all the same, but they are not the shared game.",
+                     "Tarvenna", wxOK | wxICON_WARNING, this);
     }
 }
 
@@ -378,6 +545,8 @@ void CTarvennaDlg::OnClose(wxCloseEvent& event)
 {
     // The item shuffle checks the flag between attempts, so the join is short.
     StopWorker();
+    logTimer_.Stop();
+    RememberChoices();
     event.Skip();
 }
 

@@ -1,17 +1,24 @@
 #pragma once
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include <wx/dialog.h>
+#include <wx/timer.h>
 
 #include "driver/generate_seed.h"
 #include "core/generator_state.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "share/game_identity.h"
+#include "share/share_code.h"
 #include "ui/form_model.h"
+#include "ui/log_view.h"
 
+class wxConfigBase;
 class wxDirPickerCtrl;
 class wxStaticText;
 class wxTextCtrl;
@@ -24,7 +31,9 @@ public:
     // Shown in place of the completion notice when the run went wrong.
     static constexpr int kFailureNoticeId = 1042;
 
-    explicit CTarvennaDlg(wxWindow* parent = nullptr);
+    // The choices of the last run are kept in `config` (not owned; null: the
+    // application's wxConfigBase::Get(), if it has one).
+    explicit CTarvennaDlg(wxWindow* parent = nullptr, wxConfigBase* config = nullptr);
     ~CTarvennaDlg() override;
 
     CTarvennaDlg(const CTarvennaDlg&) = delete;
@@ -32,10 +41,21 @@ public:
 
     const tarvenna::FormModel& Form() const { return form_; }
     bool IsGenerating() const { return worker_.joinable(); }
+    // The run's whole status log, once the run has ended; the log control
+    // shows it with long runs of progress marks shortened.
+    const std::string& FullLog() const { return statusLog_.Text(); }
+
+protected:
+    // The run itself, on the worker thread.
+    virtual tarvenna::GenerateResult Generate(const tarvenna::Settings& settings, const tarvenna::RunOptions& options,
+                                              tarvenna::GeneratorState& state, tarvenna::StatusLog& statusLog);
 
 private:
     void CreateControls();
+    void CreateSharingControls();
     void SyncControls();
+    void RestoreChoices();
+    void RememberChoices();
     void ShowEndOfFolder();
     wxPoint Place(int x, int y) const;
     wxSize Extent(int width, int height) const;
@@ -43,31 +63,46 @@ private:
     void OnCheckBox(wxCommandEvent& event);
     void OnRadioButton(wxCommandEvent& event);
     void OnGenerate(wxCommandEvent& event);
+    void OnResetDefaults(wxCommandEvent& event);
+    void OnLoadCode(wxCommandEvent& event);
+    void OnCopyShareCode(wxCommandEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
 
     void StartGeneration(const tarvenna::RunOptions& options);
     void FlushLog();
-    void OnGenerationFinished(const tarvenna::GenerateResult& result, const std::string& exceptionText);
+    void OnGenerationFinished(const tarvenna::GenerateResult& result, const std::string& exceptionText,
+                              const tarvenna::GameIdentity& identity);
+    void ShowGame(const tarvenna::GameIdentity& identity);
     void ShowFailure(const wxString& text);
     void StopWorker();
 
     tarvenna::FormModel form_;
+    wxConfigBase* config_ = nullptr;
+    // The game of the last code loaded, to be checked against what this
+    // build makes of it.
+    std::optional<tarvenna::SharedGame> loadedGame_;
 
     // Written by the worker thread while a run is on; the window only reads
     // them after the worker has been joined.
     tarvenna::Settings settings_;
+    std::uint32_t seed_ = 0;
     tarvenna::GeneratorState state_;
     tarvenna::StatusLog statusLog_;
     tarvenna::StopFlag stop_{false};
     std::thread worker_;
-    std::mutex pendingMutex_;   // guards the two below, shared with the worker
-    std::string pendingLog_;    // status text not yet in the log control
-    bool flushQueued_ = false;  // a FlushLog call is on its way
+    std::mutex logMutex_;       // guards the two below, shared with the worker
+    tarvenna::LogView logView_; // the status log as shown
+    bool logChanged_ = false;   // since the log control last showed it
+    std::string shownLog_;      // what the log control shows
+    wxTimer logTimer_;          // shows the log's changes a few times a second
 
     wxTextCtrl* logText_ = nullptr;
     wxStaticText* completionNotice_ = nullptr;
     wxStaticText* failureNotice_ = nullptr;
     wxTextCtrl* seedField_ = nullptr;
     wxDirPickerCtrl* outputFolder_ = nullptr;
+    wxStaticText* checkWords_ = nullptr;
+    wxTextCtrl* shareCode_ = nullptr;
+    wxTextCtrl* loadCodeField_ = nullptr;
 };

@@ -122,7 +122,8 @@ TEST(FormModel, ClickingTheChosenRadioOrANonInputDoesNothing)
     const std::vector<bool> atOpen = Snapshot(form);
     EXPECT_FALSE(form.Click(kJill));
     EXPECT_FALSE(form.Click(kNormal));
-    for (int id : {kGenerate, kStatusLog, kVersion, kCompletionNotice, kSeed, kOutputFolder, 0, 999, 5000}) {
+    for (int id : {kGenerate, kStatusLog, kVersion, kCompletionNotice, kSeed, kOutputFolder, kResetDefaults,
+                   kLoadCodeField, kLoadCode, kCheckWords, kShareCode, kCopyShareCode, 0, 999, 5000}) {
         EXPECT_FALSE(form.Click(id)) << "control " << id;
     }
     EXPECT_EQ(Snapshot(form), atOpen);
@@ -200,6 +201,116 @@ TEST(FormModel, EveryReachableStateKeepsTheDriversInvariantsAndGenerateFreezesIt
         EXPECT_TRUE(reached.count(Modes(s))) << "combination " << bits;
     }
     EXPECT_EQ(static_cast<int>(reached.size()), consistent);
+}
+
+TEST(FormModel, ShowingTheSettingsOfAnyReachableFormRebuildsThatFormFromAnyOther)
+{
+    const std::vector<FormModel> forms = ReachableForms();
+    for (std::size_t i = 0; i < forms.size(); ++i) {
+        // Start from another reachable form, so that nothing of the start is left over.
+        FormModel shown = forms[(i * 7 + 3) % forms.size()];
+        ASSERT_TRUE(shown.ShowSettings(forms[i].CollectSettings())) << "form " << i;
+        EXPECT_EQ(Snapshot(shown), Snapshot(forms[i])) << "form " << i;
+    }
+}
+
+TEST(FormModel, RefusesToShowSettingsNoClicksCanMakeAndAnythingOnceFrozen)
+{
+    FormModel changed;
+    for (int id : {kChris, kEnemies, kBees, kSpoiler}) changed.Click(id);
+    const std::vector<bool> before = Snapshot(changed);
+
+    struct Case {
+        const char* what;
+        void (*spoil)(Settings&);
+    };
+    const Case kCases[] = {
+        {"doors on Hard",
+         [](Settings& s) {
+             s.randomizeDoors = true;
+             s.difficulty = Difficulty::Hard;
+         }},
+        {"doors without items",
+         [](Settings& s) {
+             s.randomizeDoors = true;
+             s.randomizeItems = false;
+         }},
+        {"doors with locks", [](Settings& s) { s.randomizeDoors = s.randomizeLocks = true; }},
+        {"locks without items",
+         [](Settings& s) {
+             s.randomizeLocks = true;
+             s.randomizeItems = false;
+         }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        Settings settings;
+        c.spoil(settings);
+        FormModel form = changed;
+        EXPECT_FALSE(form.ShowSettings(settings));
+        EXPECT_EQ(Snapshot(form), before);
+    }
+
+    changed.DisableInputsForGood();
+    const std::vector<bool> frozen = Snapshot(changed);
+    EXPECT_FALSE(changed.ShowSettings(Settings{}));
+    EXPECT_FALSE(changed.RestoreChoices({}));
+    EXPECT_EQ(Snapshot(changed), frozen);
+}
+
+TEST(FormModel, RemembersEveryChoiceThroughItsStoredText)
+{
+    // A click on every input, each followed by a stay in the store and back.
+    FormModel form;
+    form.Click(kEnemies); // lets the enemy options be clicked
+    for (int id : FormModel::Inputs()) {
+        if (!form.Click(id)) continue;
+        FormModel restored;
+        ASSERT_TRUE(restored.RestoreChoices(form.StoreChoices())) << "after control " << id;
+        EXPECT_EQ(Snapshot(restored), Snapshot(form)) << "after control " << id;
+    }
+    EXPECT_TRUE(form.WantsSpoiler());
+    EXPECT_NE(form.CollectSettings(), Settings{});
+}
+
+TEST(FormModel, StoredTextThatIsMissingOrUnreadableKeepsTheDefaults)
+{
+    Settings chrisOnHard;
+    chrisOnHard.character = Character::Chris;
+    Settings labWithoutBees;
+    labWithoutBees.tyrantType = TyrantType::Lab;
+    labWithoutBees.allowBees = false;
+    Settings lockMode;
+    lockMode.randomizeLocks = true;
+
+    struct Case {
+        const char* what;
+        StoredChoices stored;
+        bool restored;
+        Settings settings;
+        bool spoiler;
+    };
+    const Case kCases[] = {
+        {"nothing stored", {}, true, Settings{}, false},
+        {"only exact spellings", {{"character", "chris"}, {"difficulty", "Hard"}, {"items", "1"}}, true, chrisOnHard,
+         false},
+        {"unknown keys", {{"colour", "blue"}, {"tyrant-type", "lab"}, {"bees", "false"}, {"spoiler", "true"}}, true,
+         labWithoutBees, true},
+        {"lock mode without items refused",
+         {{"locks", "true"}, {"items", "false"}, {"spoiler", "true"}}, false, Settings{}, false},
+        {"doors on Hard refused", {{"doors", "true"}, {"difficulty", "hard"}}, false, Settings{}, false},
+        {"lock mode", {{"locks", "true"}, {"items", "true"}}, true, lockMode, false},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        FormModel form;
+        EXPECT_EQ(form.RestoreChoices(c.stored), c.restored);
+        EXPECT_EQ(form.CollectSettings(), c.settings);
+        EXPECT_EQ(form.WantsSpoiler(), c.spoiler);
+        if (!c.restored) {
+            EXPECT_EQ(Snapshot(form), Snapshot(FormModel{}));
+        }
+    }
 }
 
 TEST(SeedField, EmptyMeansTheClockAndOnlyPlainDecimalsAreSeeds)

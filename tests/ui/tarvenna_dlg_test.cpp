@@ -2,6 +2,8 @@
 // through the X server, generation through the worker thread.
 #include "ui/tarvenna_dlg.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -9,22 +11,27 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
+#include <wx/clipbrd.h>
 #include <wx/dcmemory.h>
 #include <wx/dcclient.h>
 #include <wx/dcscreen.h>
+#include <wx/fileconf.h>
 #include <wx/filepicker.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
+#include <wx/stattext.h>
 #include <wx/stdpaths.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
@@ -37,6 +44,10 @@
 
 #include "core/utf8_path.h"
 #include "core/version.h"
+#include "share/game_identity.h"
+#include "share/share_code.h"
+#include "spoiler/spoiler.h"
+#include "ui/log_view.h"
 
 namespace {
 
@@ -67,16 +78,19 @@ wxString ToWx(const fs::path& path)
     return wxString::FromUTF8(tarvenna::Utf8FromPath(path));
 }
 
-// The command line that runs the tarvenna command: on Windows the one beside
+// The command line that runs the tarvenna command, its status log going to
+// `log` and what it says of the game to `errors`: on Windows the one beside
 // this program, through cmd, which drops the outermost quotes.
-std::string CommandLine(const std::string& arguments, const fs::path& log)
+std::string CommandLine(const std::string& arguments, const fs::path& log, const fs::path& errors)
 {
 #ifdef _WIN32
     const fs::path command = fs::path(wxStandardPaths::Get().GetExecutablePath().ToStdWstring()).parent_path() /
                              "tarvenna.exe";
-    return "\"\"" + command.string() + "\" " + arguments + " > \"" + log.string() + "\" 2>NUL\"";
+    return "\"\"" + command.string() + "\" " + arguments + " > \"" + log.string() + "\" 2> \"" + errors.string() +
+           "\"\"";
 #else
-    return std::string("\"") + TARVENNA_COMMAND + "\" " + arguments + " > \"" + log.string() + "\" 2>/dev/null";
+    return std::string("\"") + TARVENNA_COMMAND + "\" " + arguments + " > \"" + log.string() + "\" 2> \"" +
+           errors.string() + "\"";
 #endif
 }
 
@@ -84,6 +98,15 @@ std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The rest of the line after `label` in `text`.
+std::string LineAfter(const std::string& text, const std::string& label)
+{
+    const std::size_t start = text.find(label);
+    if (start == std::string::npos) return "(no " + label + " line)";
+    const std::size_t end = text.find_first_of("\r\n", start);
+    return text.substr(start + label.size(), end == std::string::npos ? std::string::npos : end - start - label.size());
 }
 
 fs::path ScratchRoot()
@@ -104,18 +127,49 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dialog_ = new CTarvennaDlg();
+        // Each test remembers its choices in a file of its own, never in the user's.
+        configFile_ = FreshFolder("config") / "tarvenna.conf";
+        OpenConfig();
+        Open();
+    }
+
+    void TearDown() override
+    {
+        Close();
+        config_.reset();
+        fs::remove_all(ScratchRoot());
+    }
+
+    virtual CTarvennaDlg* NewDialog(wxConfigBase* config) { return new CTarvennaDlg(nullptr, config); }
+
+    void OpenConfig()
+    {
+        config_ = std::make_unique<wxFileConfig>(wxEmptyString, wxEmptyString, ToWx(configFile_), wxEmptyString,
+                                                 wxCONFIG_USE_LOCAL_FILE);
+    }
+
+    void Open()
+    {
+        dialog_ = NewDialog(config_.get());
         dialog_->Show();
         ASSERT_TRUE(PumpUntil([this] { return dialog_->IsShownOnScreen(); }));
         Pump(std::chrono::milliseconds(300)); // let the window be mapped and drawn
     }
 
-    void TearDown() override
+    void Close()
     {
         dialog_->Close(true);
         dialog_->Destroy();
         Pump(std::chrono::milliseconds(100));
-        fs::remove_all(ScratchRoot());
+    }
+
+    // As if the program ended and started again: the choices only come
+    // back from the file.
+    void Reopen()
+    {
+        Close();
+        OpenConfig();
+        Open();
     }
 
     wxWindow* Control(int id) const { return dialog_->FindWindow(id); }
@@ -192,6 +246,18 @@ protected:
         As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
     }
 
+    wxString Label(int id) const { return Control(id)->GetLabel(); }
+    // As one line: the label wraps them in its narrow place.
+    std::string CheckWords() const
+    {
+        wxString words = Label(kCheckWords);
+        words.Replace("\n", " ");
+        return words.utf8_string();
+    }
+    wxString FieldText(int id) const { return As<wxTextCtrl>(id).GetValue(); }
+
+    fs::path configFile_;
+    std::unique_ptr<wxFileConfig> config_;
     CTarvennaDlg* dialog_ = nullptr;
 };
 
@@ -222,6 +288,8 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     Toggle(kLisaNone);
     Toggle(kBees);
     Toggle(kAmmo);
+    Toggle(kSpoiler);
+    EXPECT_TRUE(Label(kCheckWords).empty() && FieldText(kShareCode).empty() && !Enabled(kCopyShareCode));
 
     // A folder such as players have, beyond ASCII.
     const fs::path folder = FreshFolder("Spiele/Ünïcödé ゲーム");
@@ -243,16 +311,25 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     EXPECT_TRUE(Checked(kItems));
 
     const fs::path reference = FreshFolder("command");
+    const fs::path logs = FreshFolder("logs");
     const std::string command =
         CommandLine("--seed 12345 --character jill --difficulty hard --enemies --tyrant-spawns many"
-                    " --lisa-spawns none --no-bees --remove-ammo --out \"" + reference.string() + "\"",
-                    reference / "log.txt");
+                    " --lisa-spawns none --no-bees --remove-ammo --spoiler --out \"" + reference.string() + "\"",
+                    logs / "log.txt", logs / "errors.txt");
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt"}) {
+    for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt", "SpoilerJillHard.json"}) {
         ASSERT_TRUE(fs::exists(folder / name)) << name;
         EXPECT_EQ(ReadFile(folder / name), ReadFile(reference / name)) << name;
     }
-    EXPECT_EQ(LogText().utf8_string(), ReadFile(reference / "log.txt"));
+    const std::string log = ReadFile(logs / "log.txt");
+    EXPECT_EQ(dialog_->FullLog(), log);
+    EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(log));
+
+    // What players compare and pass on, as the command says it.
+    const std::string errors = ReadFile(logs / "errors.txt");
+    EXPECT_EQ(CheckWords(), LineAfter(errors, "check: "));
+    EXPECT_EQ(FieldText(kShareCode).utf8_string(), LineAfter(errors, "share: "));
+    EXPECT_TRUE(Enabled(kCopyShareCode) && Control(kCheckWords)->IsShown());
 
     // The picture in the README.
     const char* override = std::getenv("TARVENNA_SCREENSHOT");
@@ -345,6 +422,159 @@ TEST_F(DialogTest, RefusesAnInvalidSeedOrAMissingFolderAndLeavesTheFormAsItWas)
     EXPECT_EQ(catcher.messages.size(), 2u);
 }
 
+TEST_F(DialogTest, RemembersTheChoicesOfTheLastRunAndResetPutsBackTheDefaults)
+{
+    Toggle(kChris);
+    Toggle(kLocks);
+    Toggle(kEnemies);
+    Toggle(kTyrantLab);
+    Toggle(kBees);
+    Toggle(kSpoiler);
+    const fs::path folder = FreshFolder("remembered");
+    UseFolderAndSeed(folder, "99");
+    const tarvenna::Settings chosen = dialog_->Form().CollectSettings();
+    ASSERT_NE(chosen, tarvenna::Settings{});
+
+    Reopen();
+    EXPECT_EQ(dialog_->Form().CollectSettings(), chosen);
+    EXPECT_TRUE(dialog_->Form().WantsSpoiler());
+    EXPECT_TRUE(Checked(kChris) && Checked(kLocks) && Checked(kItems) && Checked(kTyrantLab) && Checked(kSpoiler));
+    EXPECT_FALSE(Checked(kBees) || Enabled(kItems) || Enabled(kDoors));
+    EXPECT_TRUE(Enabled(kBees));
+    EXPECT_EQ(As<wxDirPickerCtrl>(kOutputFolder).GetPath(), ToWx(folder));
+    EXPECT_EQ(SeedField()->GetValue(), ""); // a seed is one game's, not a setting
+
+    SeedField()->ChangeValue("42");
+    Click(kResetDefaults);
+    ASSERT_TRUE(PumpUntil([this] { return dialog_->Form().CollectSettings() == tarvenna::Settings{}; }));
+    EXPECT_FALSE(dialog_->Form().WantsSpoiler());
+    EXPECT_TRUE(Checked(kJill) && Checked(kItems) && Checked(kTyrantHelipad) && Checked(kBees));
+    EXPECT_FALSE(Checked(kChris) || Checked(kLocks) || Checked(kSpoiler) || Enabled(kBees));
+    EXPECT_TRUE(Enabled(kItems) && Enabled(kDoors));
+    EXPECT_EQ(SeedField()->GetValue(), "");
+
+    Reopen();
+    EXPECT_EQ(dialog_->Form().CollectSettings(), tarvenna::Settings{});
+    EXPECT_FALSE(Checked(kSpoiler));
+}
+
+// A game made here, beside the dialog: what the code names.
+struct ReferenceGame {
+    tarvenna::GameIdentity identity;
+    std::string spoiler;
+};
+
+ReferenceGame MakeReferenceGame(const tarvenna::Settings& settings, std::uint32_t seed, const fs::path& folder)
+{
+    tarvenna::RunOptions options;
+    options.seed = seed;
+    options.outputDirectory = folder;
+    tarvenna::GeneratorState state;
+    tarvenna::StatusLog log;
+    const tarvenna::GenerateResult result = tarvenna::GenerateSeed(settings, options, state, log);
+    EXPECT_FALSE(result.outputFailed || result.stopped || result.itemsNeverPass) << log.Text();
+    ReferenceGame game;
+    game.identity = tarvenna::IdentifyGame(settings, seed, state);
+    game.spoiler = tarvenna::SpoilerJson(settings, seed, state, game.identity);
+    return game;
+}
+
+TEST_F(DialogTest, LoadingACodeMakesTheGameItNames)
+{
+    tarvenna::Settings settings;
+    settings.character = tarvenna::Character::Chris;
+    settings.difficulty = tarvenna::Difficulty::Hard;
+    settings.randomizeEnemies = true;
+    settings.tyrantSpawns = tarvenna::SpawnCount::Many;
+    settings.lisaSpawns = tarvenna::SpawnCount::None;
+    settings.allowSharks = false;
+    settings.removeInkRibbons = true;
+    const fs::path reference = FreshFolder("reference");
+    const ReferenceGame game = MakeReferenceGame(settings, 4242, reference);
+
+    // The form starts elsewhere: in door mode, which the code's Hard must undo.
+    Toggle(kDoors);
+    MessageCatcher catcher;
+    As<wxTextCtrl>(kLoadCodeField).ChangeValue(" " + ToWx(game.identity.shareCode) + " ");
+    Click(kLoadCode);
+    ASSERT_TRUE(PumpUntil([&] { return dialog_->Form().CollectSettings() == settings; }));
+    EXPECT_TRUE(Checked(kChris) && Checked(kHard) && Checked(kEnemies) && Checked(kTyrantMany) && Checked(kLisaNone));
+    EXPECT_FALSE(Checked(kDoors) || Checked(kSharks));
+    EXPECT_TRUE(Enabled(kHard) && Enabled(kSharks));
+    EXPECT_EQ(SeedField()->GetValue(), "4242");
+
+    Toggle(kSpoiler);
+    const fs::path folder = FreshFolder("loaded");
+    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
+    Click(kGenerate);
+    ASSERT_TRUE(PumpUntil([this] { return Finished(); }, std::chrono::seconds(120)));
+    ASSERT_TRUE(Control(kCompletionNotice)->IsShown()) << Label(CTarvennaDlg::kFailureNoticeId);
+    EXPECT_EQ(CheckWords(), game.identity.checkWords);
+    EXPECT_EQ(FieldText(kShareCode).utf8_string(), game.identity.shareCode);
+    for (const char* name : {"ItemListChrisHard.txt", "CheatSheetChrisHard.txt"}) {
+        EXPECT_EQ(ReadFile(folder / name), ReadFile(reference / name)) << name;
+    }
+    EXPECT_EQ(ReadFile(folder / "SpoilerChrisHard.json"), game.spoiler);
+    EXPECT_TRUE(catcher.messages.empty()) << catcher.messages.front();
+
+    // Copy hands the code to other programs.
+    Click(kCopyShareCode);
+    Pump(std::chrono::milliseconds(200));
+    wxTextDataObject copied;
+    ASSERT_TRUE(wxTheClipboard->Open());
+    EXPECT_TRUE(wxTheClipboard->GetData(copied));
+    wxTheClipboard->Close();
+    EXPECT_EQ(copied.GetText().utf8_string(), game.identity.shareCode);
+}
+
+TEST_F(DialogTest, RefusesABadCodeWithTheReadersWordsAndLeavesTheFormAsItWas)
+{
+    Toggle(kChris);
+    Toggle(kSpoiler);
+    SeedField()->ChangeValue("7");
+    const tarvenna::Settings before = dialog_->Form().CollectSettings();
+
+    // A good code with one character changed no longer adds up.
+    std::string mistyped = tarvenna::EncodeShareCode({tarvenna::Settings{}, 123, 456});
+    mistyped.back() = mistyped.back() == '1' ? '2' : '1';
+    MessageCatcher catcher;
+    for (const std::string& code : {std::string(), std::string("hello"), mistyped}) {
+        SCOPED_TRACE(code);
+        const tarvenna::ShareCodeReading reading = tarvenna::ReadShareCode(code);
+        ASSERT_NE(reading.error, tarvenna::ShareCodeError::None);
+        const std::size_t shown = catcher.messages.size();
+        As<wxTextCtrl>(kLoadCodeField).ChangeValue(wxString::FromUTF8(code));
+        Click(kLoadCode);
+        ASSERT_TRUE(PumpUntil([&] { return catcher.messages.size() == shown + 1; }));
+        EXPECT_EQ(catcher.messages.back().utf8_string(), reading.message);
+        EXPECT_EQ(dialog_->Form().CollectSettings(), before);
+        EXPECT_TRUE(Checked(kChris) && Checked(kSpoiler));
+        EXPECT_EQ(SeedField()->GetValue(), "7");
+    }
+}
+
+TEST_F(DialogTest, WarnsWhenThisBuildMakesAnotherGameOfALoadedCodeAndKeepsTheFiles)
+{
+    const ReferenceGame game = MakeReferenceGame(tarvenna::Settings{}, 5, FreshFolder("reference"));
+    // The code of a build that made another game of the same settings and seed.
+    const std::string code = tarvenna::EncodeShareCode({tarvenna::Settings{}, 5, game.identity.checkValue ^ 1u});
+
+    const fs::path folder = FreshFolder("other build");
+    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
+    As<wxTextCtrl>(kLoadCodeField).ChangeValue(wxString::FromUTF8(code));
+    MessageCatcher catcher;
+    Click(kLoadCode);
+    ASSERT_TRUE(PumpUntil([this] { return SeedField()->GetValue() == "5"; }));
+    Click(kGenerate);
+    ASSERT_TRUE(PumpUntil([this] { return Finished(); }, std::chrono::seconds(120)));
+    ASSERT_TRUE(PumpUntil([&] { return !catcher.messages.empty(); }));
+    EXPECT_NE(catcher.messages.front().Find("different game"), wxNOT_FOUND) << catcher.messages.front();
+    EXPECT_NE(catcher.messages.front().Find(wxString::FromUTF8(game.identity.checkWords)), wxNOT_FOUND);
+    EXPECT_TRUE(Control(kCompletionNotice)->IsShown());
+    EXPECT_EQ(CheckWords(), game.identity.checkWords);
+    EXPECT_TRUE(fs::exists(folder / "ItemListJillNormal.txt"));
+}
+
 TEST_F(DialogTest, SaysPlainlyWhenAnOutputFileCannotBeWritten)
 {
     const fs::path folder = FreshFolder("blocked");
@@ -360,6 +590,72 @@ TEST_F(DialogTest, SaysPlainlyWhenAnOutputFileCannotBeWritten)
     EXPECT_TRUE(failure.StartsWith("Could not write ")) << failure;
     EXPECT_NE(failure.Find("ItemListJillNormal.txt"), wxNOT_FOUND) << failure;
     EXPECT_FALSE(Enabled(kGenerate));
+}
+
+// Sends what the longest searches send, before the run itself: a hundred
+// thousand progress marks, paced like a fast search's.
+class MarkFloodDialog : public CTarvennaDlg {
+public:
+    using CTarvennaDlg::CTarvennaDlg;
+
+    static constexpr int kMarks = 100000;
+    std::atomic<Clock::rep> filesWritten{0};
+
+protected:
+    tarvenna::GenerateResult Generate(const tarvenna::Settings& settings, const tarvenna::RunOptions& options,
+                                      tarvenna::GeneratorState& state, tarvenna::StatusLog& statusLog) override
+    {
+        statusLog.AppendStatus("Randomizing Items. . .");
+        for (int mark = 1; mark <= kMarks; ++mark) {
+            statusLog.AppendStatus(" .");
+            if (mark % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        statusLog.AppendStatus("done after 1000010000 attempts!\n");
+        // The run starts a log of its own; its text follows the marks.
+        tarvenna::StatusLog run;
+        run.SetListener([&](std::string_view text) { statusLog.AppendStatus(text); });
+        const tarvenna::GenerateResult result = CTarvennaDlg::Generate(settings, options, state, run);
+        filesWritten = Clock::now().time_since_epoch().count();
+        return result;
+    }
+};
+
+class LongSearchTest : public DialogTest {
+protected:
+    CTarvennaDlg* NewDialog(wxConfigBase* config) override { return flood_ = new MarkFloodDialog(nullptr, config); }
+
+    MarkFloodDialog* flood_ = nullptr;
+};
+
+TEST_F(LongSearchTest, TheLogKeepsUpWithAHundredThousandMarksAndTheCompletionFollowsTheFiles)
+{
+    const fs::path folder = FreshFolder("long");
+    UseFolderAndSeed(folder, "3");
+    Click(kGenerate);
+    std::size_t longest = 0;
+    bool countedWhileRunning = false;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            const wxString shown = LogText();
+            longest = std::max(longest, shown.length());
+            countedWhileRunning = countedWhileRunning || (dialog_->IsGenerating() && shown.Contains(" more] ."));
+            return Finished();
+        },
+        std::chrono::seconds(120)));
+    const Clock::time_point noticed = Clock::now();
+    ASSERT_TRUE(Control(kCompletionNotice)->IsShown()) << Label(CTarvennaDlg::kFailureNoticeId);
+    EXPECT_TRUE(fs::exists(folder / "ItemListJillNormal.txt"));
+
+    // A log control that grows with every mark falls seconds behind; a
+    // short one follows the files within a fraction of a second.
+    const Clock::time_point written{Clock::duration(flood_->filesWritten.load())};
+    EXPECT_LT(noticed - written, std::chrono::seconds(2))
+        << std::chrono::duration<double>(noticed - written).count() << " s";
+    EXPECT_LT(longest, 1000u);
+    EXPECT_TRUE(countedWhileRunning);
+    const std::string full = dialog_->FullLog();
+    EXPECT_GT(full.size(), 2u * MarkFloodDialog::kMarks);
+    EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(full));
 }
 
 TEST_F(DialogTest, ClosingDuringALongShuffleEndsItPromptlyAndWritesNothing)
@@ -408,6 +704,9 @@ int main(int argc, char** argv)
             << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " " << message.utf8_string();
     });
     wxInitAllImageHandlers();
+    // A dialog without a config of its own remembers nothing: the user's
+    // choices are never touched.
+    wxConfigBase::DontCreateOnDemand();
     wxToolTip::Enable(false); // a tip popping up could take a click meant for a control
     const int status = RUN_ALL_TESTS();
     wxEntryCleanup();
