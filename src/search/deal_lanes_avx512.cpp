@@ -6,7 +6,9 @@
 
 // The byte permutes leave their unused operand undefined on purpose.
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 
 #include <algorithm>
 #include <bit>

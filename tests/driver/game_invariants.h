@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/generator_state.h"
+#include "core/settings.h"
+#include "driver/generate_seed.h"
+
+namespace tarvenna {
+
+// What is wrong with a finished game, one sentence per fault; empty when the
+// game holds every invariant. `itemListFile` is the item list file as written
+// for `state`. `dealtAssignment` is the slot assignment of the same seed and
+// settings with the pool options off: the pool options rewrite the deal last,
+// so that run's items are the ones this run dealt. Without it, a game with
+// randomized items and pool options is checked for everything but where its
+// items come from.
+std::vector<std::string> CheckGameInvariants(const Settings& settings, const GeneratorState& state,
+                                             std::string_view itemListFile,
+                                             const std::vector<int>* dealtAssignment = nullptr);
+
+// The same settings with the six pool options off.
+Settings WithoutPoolOptions(const Settings& settings);
+
+// How long a checked run may search before it gives up: after more than
+// `maxProgressMarks` " ." marks of the item search, or once `maxSeconds` have
+// passed at a mark (0: no bound).
+struct SearchBudget {
+    std::uint64_t maxProgressMarks = 0;
+    double maxSeconds = 0;
+};
+
+inline constexpr std::string_view kLockRedealLine =
+    " no deal of the items can pass under these locks: dealing the locks "
+    "again\n";
+
+struct CheckedRun {
+    GenerateResult result;
+    bool gaveUp = false; // the budget ran out: no files, nothing checked
+    double seconds = 0;  // GenerateSeed alone, the run with the pool options off excluded
+    std::uint64_t progressMarks = 0;
+    int lockRedeals = 0;               // lock deals under which no item deal could pass
+    std::vector<std::string> problems; // empty: a whole, consistent game
+    GeneratorState state;
+};
+
+// One seed through GenerateSeed into `folder`, then its item list file read
+// back and checked; with pool options on, the seed runs again with them off
+// for the dealt items.
+CheckedRun RunCheckedSeed(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder,
+                          unsigned threads, const SearchBudget& budget = {});
+
+} // namespace tarvenna
