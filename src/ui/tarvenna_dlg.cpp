@@ -1,6 +1,7 @@
 #include "ui/tarvenna_dlg.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <string_view>
@@ -434,6 +435,13 @@ void CTarvennaDlg::StartGeneration(const RunOptions& options)
         std::lock_guard lock(logMutex_);
         logView_.Append(text);
         logChanged_ = true;
+        // The timer alone is not enough: a window thread that only yields
+        // (Wine's, under the tests) may not see it fire. One call at a time.
+        const auto now = std::chrono::steady_clock::now();
+        if (flushQueued_ || now - lastFlushQueued_ < std::chrono::milliseconds(100)) return;
+        flushQueued_ = true;
+        lastFlushQueued_ = now;
+        CallAfter([this] { FlushLog(); });
     });
     logTimer_.Start(100);
     worker_ = std::thread([this, options] {
@@ -457,6 +465,7 @@ void CTarvennaDlg::FlushLog()
     std::string shown;
     {
         std::lock_guard lock(logMutex_);
+        flushQueued_ = false;
         if (!logChanged_) return;
         logChanged_ = false;
         shown = logView_.Shown();

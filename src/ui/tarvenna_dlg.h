@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -91,9 +92,11 @@ private:
     tarvenna::StatusLog statusLog_;
     tarvenna::StopFlag stop_{false};
     std::thread worker_;
-    std::mutex logMutex_;       // guards the two below, shared with the worker
+    std::mutex logMutex_;       // guards the four below, shared with the worker
     tarvenna::LogView logView_; // the status log as shown
     bool logChanged_ = false;   // since the log control last showed it
+    bool flushQueued_ = false;  // a FlushLog call is on its way
+    std::chrono::steady_clock::time_point lastFlushQueued_;
     std::string shownLog_;      // what the log control shows
     wxTimer logTimer_;          // shows the log's changes a few times a second
 
