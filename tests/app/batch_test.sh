@@ -4,10 +4,7 @@
 # usage: batch_test.sh PATH/TO/tarvenna
 set -u
 cli=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/script_support.sh"
 
 "$cli" --seed 7 --count 12 --out "$root/batch" --spoiler >"$root/log" 2>"$root/err" || fail "the batch exited with $?: $(cat "$root/err")"
 [ -s "$root/log" ] && fail "a batch printed on standard output: $(head -3 "$root/log")"
@@ -57,5 +54,4 @@ for bad in "--count 0" "--count 5" "--count 3 --seed 4294967294"; do
 done
 [ ! -e "$root/bad" ] || fail "a refused batch made its folder"
 
-[ "$failures" = 0 ] && echo "batch: all checks passed"
-exit $((failures > 0))
+finish batch

@@ -11,15 +11,13 @@ if [ "${TARVENNA_IN_NAMESPACE:-}" != 1 ]; then
     TARVENNA_IN_NAMESPACE=1 exec unshare --mount --map-root-user "$0" "$@" 2>/dev/null ||
         TARVENNA_IN_NAMESPACE=1 exec unshare --mount "$0" "$@"
 fi
-root=$(mktemp -d)
+. "$(dirname "$0")/script_support.sh"
 trap 'umount "$root/disk" 2>/dev/null; rm -rf "$root"' EXIT
 mkdir -p "$root/disk"
 if ! mount -t tmpfs -o size=256k tmpfs "$root/disk" 2>"$root/mount.err"; then
     echo "skipped: a private tmpfs cannot be mounted here: $(cat "$root/mount.err")"
     exit 77
 fi
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 disk=$root/disk
 pair=(ItemListChrisNormal.txt CheatSheetChrisNormal.txt)
 
@@ -57,5 +55,4 @@ rm -f "$disk/filler"
 "$cli" --seed 4 --character chris --out "$disk" >/dev/null 2>&1 || fail "with room again, the run exited with $?"
 cmp -s "$disk/${pair[0]}" "$root/before-${pair[0]}" && fail "with room again, the item list was not replaced"
 
-[ "$failures" = 0 ] && echo "full disk: all checks passed"
-exit $((failures > 0))
+finish "full disk"

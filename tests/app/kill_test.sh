@@ -4,11 +4,8 @@
 # usage: kill_test.sh PATH/TO/tarvenna [KILLS] [RACES]
 set -u
 cli=$1 kills=${2:-200} races=${3:-200}
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
+. "$(dirname "$0")/script_support.sh"
 items=ItemListJillNormal.txt sheet=CheatSheetJillNormal.txt
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # The two pairs a run can leave: seeds 3 and 4.
 for seed in 3 4; do
@@ -87,5 +84,4 @@ for i in $(seq 1 "$races"); do
 done
 
 echo "$kills kills ($killed_in_commit inside a commit), $races races"
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ "$failures" = 0 ]
+finish kills

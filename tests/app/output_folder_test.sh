@@ -4,10 +4,7 @@
 # usage: output_folder_test.sh PATH/TO/tarvenna
 set -u
 cli=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/script_support.sh"
 
 # A folder such as players have: accents and Japanese in its name.
 folder="$root/Spiele/Ünïcödé ゲーム"
@@ -38,5 +35,4 @@ grep -q 'failed: ' "$root/log" || fail "the status log does not say failed: $(ca
 leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt -e .tarvenna.lock)
 [ -z "$leftovers" ] || fail "files left behind: $leftovers"
 
-echo "$((failures == 0 ? 1 : 0)) passed, $failures failed"
-[ "$failures" = 0 ]
+finish "output folder"

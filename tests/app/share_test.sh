@@ -4,10 +4,7 @@
 # usage: share_test.sh PATH/TO/tarvenna
 set -u
 cli=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+. "$(dirname "$0")/script_support.sh"
 
 # A game with every kind of setting: its code and words come after the seed.
 mkdir -p "$root/made" "$root/again"
@@ -57,5 +54,4 @@ done
 [ -s "$root/again/SpoilerChrisNormal.json" ] || fail "--spoiler wrote no SpoilerChrisNormal.json"
 grep -q "\"$code\"" "$root/again/SpoilerChrisNormal.json" || fail "the spoiler does not hold the share code"
 
-[ "$failures" = 0 ] && echo "share: all checks passed"
-exit $((failures > 0))
+finish share
