@@ -66,43 +66,36 @@ TEST(Playthrough, AcceptedDealsReachEveryPickUpSphereBySphere)
         Configuration(Character::Jill, Difficulty::Hard, true),
         Configuration(Character::Chris, Difficulty::Normal, true),
     };
-    for (const Settings& settings : configurations) {
-        for (std::uint32_t seed : {3u}) { // fast for all four
-            SCOPED_TRACE(Describe(settings, seed));
-            const GeneratorState state = AcceptedDeal(settings, seed);
-            const ItemSlotTable& table = state.itemSlotTable;
-            std::vector<int> checkStack;
-            ASSERT_TRUE(plain::ValidatePlacement(table, state.slotAssignment, checkStack));
+    for (const Settings& settings : configurations) { // seed 3 is fast for all four
+        SCOPED_TRACE(Describe(settings, 3));
+        const GeneratorState state = AcceptedDeal(settings, 3);
+        const ItemSlotTable& table = state.itemSlotTable;
+        std::vector<int> checkStack;
+        ASSERT_TRUE(plain::ValidatePlacement(table, state.slotAssignment, checkStack));
 
-            const Playthrough playthrough = ComputePlaythrough(settings, state);
-            ASSERT_TRUE(playthrough.modelled);
-            EXPECT_TRUE(playthrough.ReachesEverything());
-            EXPECT_TRUE(playthrough.unreachedKeyItems.empty());
-            EXPECT_FALSE(playthrough.keyItems.empty());
-            EXPECT_GT(playthrough.SphereCount(), 2);
+        const Playthrough playthrough = ComputePlaythrough(settings, state);
+        ASSERT_TRUE(playthrough.modelled);
+        EXPECT_TRUE(playthrough.ReachesEverything());
+        EXPECT_TRUE(playthrough.unreachedKeyItems.empty());
+        EXPECT_FALSE(playthrough.keyItems.empty());
+        EXPECT_GT(playthrough.SphereCount(), 2);
 
-            std::vector<int> sphereOfSlot(Index(kSlotCount), -1);
-            for (std::size_t sphere = 0; sphere < playthrough.spheres.size(); ++sphere) {
-                const std::vector<bool> before = HeldBefore(playthrough, state.slotAssignment, sphere);
-                const std::vector<bool> longBefore =
-                    sphere == 0 ? std::vector<bool>{} : HeldBefore(playthrough, state.slotAssignment, sphere - 1);
-                for (int slot : playthrough.spheres[sphere]) {
-                    EXPECT_EQ(sphereOfSlot[Index(slot)], -1) << "slot " << slot << " twice";
-                    sphereOfSlot[Index(slot)] = static_cast<int>(sphere);
-                    const int key = table.locationKeys[Index(slot)];
-                    EXPECT_TRUE(RequirementsMet(table, key, before)) << "slot " << slot;
-                    if (sphere > 0) {
-                        EXPECT_FALSE(RequirementsMet(table, key, longBefore)) << "slot " << slot;
-                    }
+        std::vector<int> sphereOfSlot(Index(kSlotCount), -1);
+        for (std::size_t sphere = 0; sphere < playthrough.spheres.size(); ++sphere) {
+            const std::vector<bool> before = HeldBefore(playthrough, state.slotAssignment, sphere);
+            const std::vector<bool> longBefore =
+                sphere == 0 ? std::vector<bool>{} : HeldBefore(playthrough, state.slotAssignment, sphere - 1);
+            for (int slot : playthrough.spheres[sphere]) {
+                EXPECT_EQ(sphereOfSlot[Index(slot)], -1) << "slot " << slot << " twice";
+                sphereOfSlot[Index(slot)] = static_cast<int>(sphere);
+                const int key = table.locationKeys[Index(slot)];
+                EXPECT_TRUE(RequirementsMet(table, key, before)) << "slot " << slot;
+                if (sphere > 0) {
+                    EXPECT_FALSE(RequirementsMet(table, key, longBefore)) << "slot " << slot;
                 }
             }
-            EXPECT_EQ(std::count(sphereOfSlot.begin(), sphereOfSlot.end(), -1), 0);
-            for (int item : playthrough.keyItems) {
-                if (item >= kSlotCount) continue;
-                const auto slot = std::find(state.slotAssignment.begin(), state.slotAssignment.end(), item);
-                ASSERT_NE(slot, state.slotAssignment.end()) << "key item " << item;
-            }
         }
+        EXPECT_EQ(std::count(sphereOfSlot.begin(), sphereOfSlot.end(), -1), 0);
     }
 }
 

@@ -5,61 +5,33 @@
 #include <functional>
 #include <string>
 
+#include "core/settings_test_support.h"
+
 namespace tarvenna {
 namespace {
 
-// One change away from the defaults for every field and every choice: each
-// shows under its own key alone and reads back as it was.
+// Every value of every field, one change away from the defaults: each shows
+// under its own key alone and reads back as it was.
 TEST(SettingsJson, EveryFieldRoundTripsUnderItsOwnName)
 {
-    const struct {
-        const char* key;
-        std::function<void(Settings&)> change;
-    } cases[] = {
-        {"character", [](Settings& s) { s.character = Character::Chris; }},
-        {"difficulty", [](Settings& s) { s.difficulty = Difficulty::Hard; }},
-        {"randomizeItems", [](Settings& s) { s.randomizeItems = false; }},
-        {"randomizeEnemies", [](Settings& s) { s.randomizeEnemies = true; }},
-        {"randomizeDoors", [](Settings& s) { s.randomizeDoors = true; }},
-        {"randomizeLocks", [](Settings& s) { s.randomizeLocks = true; }},
-        {"removeHealingItems", [](Settings& s) { s.removeHealingItems = true; }},
-        {"removeAmmo", [](Settings& s) { s.removeAmmo = true; }},
-        {"removeInkRibbons", [](Settings& s) { s.removeInkRibbons = true; }},
-        {"removeDefenceItems", [](Settings& s) { s.removeDefenceItems = true; }},
-        {"swapWithSelfDefenseGun", [](Settings& s) { s.swapWithSelfDefenseGun = true; }},
-        {"fuelCapsuleArmed", [](Settings& s) { s.fuelCapsuleArmed = true; }},
-        {"tyrantSpawns", [](Settings& s) { s.tyrantSpawns = SpawnCount::Many; }},
-        {"tyrantSpawns", [](Settings& s) { s.tyrantSpawns = SpawnCount::None; }},
-        {"yawnSpawns", [](Settings& s) { s.yawnSpawns = SpawnCount::Many; }},
-        {"yawnSpawns", [](Settings& s) { s.yawnSpawns = SpawnCount::None; }},
-        {"lisaSpawns", [](Settings& s) { s.lisaSpawns = SpawnCount::Many; }},
-        {"lisaSpawns", [](Settings& s) { s.lisaSpawns = SpawnCount::None; }},
-        {"tyrantType", [](Settings& s) { s.tyrantType = TyrantType::Lab; }},
-        {"tyrantType", [](Settings& s) { s.tyrantType = TyrantType::Random; }},
-        {"allowZombies", [](Settings& s) { s.allowZombies = false; }},
-        {"allowDogs", [](Settings& s) { s.allowDogs = false; }},
-        {"allowHunters", [](Settings& s) { s.allowHunters = false; }},
-        {"allowSpiders", [](Settings& s) { s.allowSpiders = false; }},
-        {"allowSharks", [](Settings& s) { s.allowSharks = false; }},
-        {"allowBees", [](Settings& s) { s.allowBees = false; }},
-        {"allowChimera", [](Settings& s) { s.allowChimera = false; }},
-        {"allowElderCrimsonHeads", [](Settings& s) { s.allowElderCrimsonHeads = false; }},
-    };
     const nlohmann::ordered_json defaults = SettingsToJson(Settings{});
     ASSERT_EQ(SettingsFromJson(defaults), Settings{});
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.key);
-        Settings settings;
-        test.change(settings);
-        const nlohmann::ordered_json json = SettingsToJson(settings);
-        ASSERT_EQ(json.size(), defaults.size());
-        for (const auto& [key, value] : json.items()) {
-            EXPECT_TRUE(value.is_boolean() || value.is_string()) << key;
-            EXPECT_EQ(value != defaults.at(key), key == test.key) << key;
+    for (const SettingsFieldForTests& field : EverySettingsField()) {
+        for (int value = 0; value < field.values; ++value) {
+            SCOPED_TRACE(testing::Message() << field.name << " = " << value);
+            Settings settings;
+            field.set(settings, value);
+            if (settings == Settings{}) continue;
+            const nlohmann::ordered_json json = SettingsToJson(settings);
+            ASSERT_EQ(json.size(), defaults.size());
+            for (const auto& [key, written] : json.items()) {
+                EXPECT_TRUE(written.is_boolean() || written.is_string()) << key;
+                EXPECT_EQ(written != defaults.at(key), key == field.name) << key;
+            }
+            EXPECT_EQ(SettingsFromJson(json), settings);
+            // The same through a parse of the text, into either kind of document.
+            EXPECT_EQ(SettingsFromJson(nlohmann::json::parse(json.dump())), settings);
         }
-        EXPECT_EQ(SettingsFromJson(json), settings);
-        // The same through a parse of the text, into either kind of document.
-        EXPECT_EQ(SettingsFromJson(nlohmann::json::parse(json.dump())), settings);
     }
 }
 
