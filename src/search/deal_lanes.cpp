@@ -21,7 +21,8 @@ using States = std::array<U32x16, kQuarters>;
 
 // Clones need ifunc, which only ELF systems have: elsewhere (Windows) these
 // kernels are built for the baseline processor, and processors with AVX-512
-// get the kernels of deal_lanes_avx512.cpp, chosen at run time.
+// get the kernels of deal_lanes_avx512.cpp, chosen at run time. The browser
+// build picks nothing at run time: it builds these vectors as WebAssembly SIMD.
 #if defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 #define TARVENNA_VECTOR_CLONES __attribute__((target_clones("arch=x86-64-v3", "default")))
 #define TARVENNA_WIDE_CLONES __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))

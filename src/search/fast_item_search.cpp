@@ -428,7 +428,7 @@ private:
     std::vector<const lanes::Segment*> segmentOfQueue_;
     std::vector<std::size_t> passOfQueue_;
     std::vector<std::size_t> firstQueueOfPass_;
-    std::size_t leadQueue_ = kNone;
+    std::size_t leadQueue_ = ~std::size_t{0}; // none without a lead stage
     std::array<Rng::Jump, kLanes> laneJump_{};
     lanes::Landings landings_{};
     lanes::WaitBytes waits_{};
@@ -451,7 +451,7 @@ FastItemSearch::Funnel FastItemSearch::MeasureFunnel(std::uint32_t startState, s
 ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                                      const RejectedDealsListener& onRejected, std::uint64_t dealLimit) const
 {
-    std::atomic<std::uint64_t> nextChunk{0};
+    std::atomic<std::size_t> nextChunk{0}; // the cycle has fewer than 2^17 chunks
     std::atomic<std::uint64_t> best{kNone};
     std::atomic<bool> stopped{false};
     std::mutex mutex;
@@ -460,54 +460,70 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
     const unsigned workers = std::max(1u, threads);
     unsigned running = workers;
 
-    auto worker = [&] {
-        ChunkSearch search(*prepared_, nullptr);
-        for (;;) {
-            const std::uint64_t chunk = nextChunk.fetch_add(1);
-            const std::uint64_t first = ChunkStart(chunk);
-            if (first >= std::min(best.load(), dealLimit) || stopped.load() || StopRequested(stop)) break;
-            const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState);
-            const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit) - first;
-            const std::uint64_t found = search.Search(first, state, count, best.load());
-            std::lock_guard lock(mutex);
-            if (found != kNone) {
-                std::uint64_t current = best.load();
-                while (found < current && !best.compare_exchange_weak(current, found)) {
-                }
-            } else {
-                if (chunkDone.size() <= chunk) chunkDone.resize(chunk + 1, false);
-                chunkDone[chunk] = true;
-            }
-            changed.notify_all();
-        }
+    // Searches the next chunk; false once there is none left to search.
+    auto searchChunk = [&](ChunkSearch& search) {
+        const std::size_t chunk = nextChunk.fetch_add(1);
+        const std::uint64_t first = ChunkStart(chunk);
+        if (first >= std::min(best.load(), dealLimit) || stopped.load() || StopRequested(stop)) return false;
+        const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState);
+        const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit) - first;
+        const std::uint64_t found = search.Search(first, state, count, best.load());
         std::lock_guard lock(mutex);
-        --running;
-        changed.notify_all();
-    };
-    std::vector<std::thread> pool;
-    for (unsigned i = 0; i < workers; ++i) pool.emplace_back(worker);
-
-    // Report the rejected deals as the run of finished chunks from the first grows.
-    {
-        std::uint64_t finishedChunks = 0;
-        std::unique_lock lock(mutex);
-        for (;;) {
-            // Read before the count: the workers may finish while the report
-            // below runs unlocked, and the last report must count every chunk.
-            const bool finished = running == 0;
-            while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
-            const std::uint64_t rejected = std::min({ChunkStart(finishedChunks), best.load(), dealLimit});
-            if (onRejected && rejected > 0) {
-                lock.unlock();
-                onRejected(rejected);
-                lock.lock();
+        if (found != kNone) {
+            std::uint64_t current = best.load();
+            while (found < current && !best.compare_exchange_weak(current, found)) {
             }
-            if (finished) break;
-            if (StopRequested(stop)) stopped.store(true);
-            changed.wait_for(lock, std::chrono::milliseconds(20));
+        } else {
+            if (chunkDone.size() <= chunk) chunkDone.resize(chunk + 1, false);
+            chunkDone[chunk] = true;
         }
+        changed.notify_all();
+        return true;
+    };
+    // Reports the rejected deals as the run of finished chunks from the first grows.
+    std::size_t finishedChunks = 0;
+    auto report = [&](std::unique_lock<std::mutex>& lock) {
+        while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
+        const std::uint64_t rejected = std::min({ChunkStart(finishedChunks), best.load(), dealLimit});
+        if (onRejected && rejected > 0) {
+            lock.unlock();
+            onRejected(rejected);
+            lock.lock();
+        }
+    };
+
+    if (workers == 1) {
+        // On the caller's thread: a build without threads cannot start one.
+        ChunkSearch search(*prepared_, nullptr);
+        while (searchChunk(search)) {
+            std::unique_lock lock(mutex);
+            report(lock);
+        }
+    } else {
+        auto worker = [&] {
+            ChunkSearch search(*prepared_, nullptr);
+            while (searchChunk(search)) {
+            }
+            std::lock_guard lock(mutex);
+            --running;
+            changed.notify_all();
+        };
+        std::vector<std::thread> pool;
+        for (unsigned i = 0; i < workers; ++i) pool.emplace_back(worker);
+        {
+            std::unique_lock lock(mutex);
+            for (;;) {
+                // Read before the count: the workers may finish while the
+                // report runs unlocked, and the last report must count every chunk.
+                const bool finished = running == 0;
+                report(lock);
+                if (finished) break;
+                if (StopRequested(stop)) stopped.store(true);
+                changed.wait_for(lock, std::chrono::milliseconds(20));
+            }
+        }
+        for (std::thread& thread : pool) thread.join();
     }
-    for (std::thread& thread : pool) thread.join();
 
     ItemSearchResult result;
     const std::uint64_t accepted = best.load();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <thread>
 #include <tuple>
 
 #include "driver/generate_seed.h"
@@ -27,6 +29,15 @@ constexpr int kScale = 1;
 #else
 constexpr int kScale = 20;
 #endif
+
+// Item 0 lies behind a key that needs item 0 wherever it lands: no deal passes.
+ItemSlotTable NoDealPasses()
+{
+    ItemSlotTable table;
+    table.locationKeys.assign(180, 3);
+    table.requirements[3] = {{0, {0}}};
+    return table;
+}
 
 void ExpectSameResult(const ItemSearchResult& quick, const ItemSearchResult& plain, std::uint32_t start)
 {
@@ -95,15 +106,11 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
     }
 }
 
-// Item 0 lies behind a key that needs item 0 wherever it lands: no deal
-// passes. Over a shortened cycle the search says so instead of dealing on;
-// a stop request gives no verdict at all.
+// Over a shortened cycle the search says so instead of dealing on; a stop
+// request gives no verdict at all.
 TEST(FastItemSearch, SaysSoWhenNoDealOfTheCycleCanPassAndNothingWhenStopped)
 {
-    ItemSlotTable table;
-    table.locationKeys.assign(180, 3);
-    table.requirements[3] = {{0, {0}}};
-    const FastItemSearch fast(table, {});
+    const FastItemSearch fast(NoDealPasses(), {});
     std::uint64_t lastReport = 0;
     const ItemSearchResult result =
         fast.Run(77, 2, nullptr, [&](std::uint64_t rejected) { lastReport = rejected; }, 200000);
@@ -112,6 +119,48 @@ TEST(FastItemSearch, SaysSoWhenNoDealOfTheCycleCanPassAndNothingWhenStopped)
     EXPECT_EQ(lastReport, 200000u);
     StopFlag stop{true};
     EXPECT_TRUE(fast.Run(77, 2, &stop, nullptr).stopped);
+}
+
+#if defined(__linux__)
+std::ptrdiff_t ThreadsAlive()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                         std::filesystem::directory_iterator{});
+}
+#endif
+
+// A build without threads (the browser's, one search to a worker) cannot
+// start one: a one-thread search runs on its caller's thread, reporting
+// between its chunks. Two threads are the control: the reports come while
+// their workers deal the many chunks of the shortened cycle.
+TEST(FastItemSearch, OneThreadSearchesOnTheCallersThreadAndStartsNoOther)
+{
+#if !defined(__linux__)
+    GTEST_SKIP() << "counts the threads in /proc";
+#else
+    const FastItemSearch fast(NoDealPasses(), {});
+    const std::thread::id caller = std::this_thread::get_id();
+    for (const unsigned threads : {1u, 2u}) {
+        SCOPED_TRACE(threads);
+        const std::ptrdiff_t before = ThreadsAlive();
+        std::ptrdiff_t most = before;
+        int reports = 0;
+        bool onCaller = true;
+        const ItemSearchResult result = fast.Run(
+            77, threads, nullptr,
+            [&](std::uint64_t) {
+                ++reports;
+                onCaller = onCaller && std::this_thread::get_id() == caller;
+                most = std::max(most, ThreadsAlive());
+            },
+            1000000);
+        EXPECT_TRUE(result.neverAccepted);
+        EXPECT_TRUE(onCaller);
+        EXPECT_GT(reports, 1);
+        if (threads == 1) EXPECT_EQ(most, before);
+        else EXPECT_GT(most, before);
+    }
+#endif
 }
 
 // A plan that follows the wrong items still finds the right deals, only
