@@ -46,14 +46,21 @@ std::string MustBe(const std::string& name, const std::string& accepted, const s
 
 // CLI11 hands a flag "true" (also for "--doors=" and "--doors=true"), or the
 // text after '='. "--doors=false" would otherwise switch it off: refused.
-Option FlagOption(std::string name, bool Settings::*field, bool valueWhenGiven, std::string description)
+Option FlagOption(std::string name, std::function<void(CommandLine&)> set, std::string description)
 {
-    auto apply = [name, field, valueWhenGiven](const std::string& text, CommandLine& line) -> std::string {
+    auto apply = [name, set = std::move(set)](const std::string& text, CommandLine& line) -> std::string {
         if (text != "true") return name + " takes no value, not '" + text + "'";
-        line.settings.*field = valueWhenGiven;
+        set(line);
         return "";
     };
     return {name, "", std::move(description), "", apply};
+}
+
+Option FlagOption(std::string name, bool Settings::*field, bool valueWhenGiven, std::string description)
+{
+    return FlagOption(
+        std::move(name), [field, valueWhenGiven](CommandLine& line) { line.settings.*field = valueWhenGiven; },
+        std::move(description));
 }
 
 template <typename Value>
@@ -156,13 +163,9 @@ void AddRunOptions(std::vector<Option>& options)
                            line.threads = *count;
                            return "";
                        }});
-    options.push_back({"--spoiler", "", "Also write Spoiler<Character><Difficulty>.json: every slot, enemy, door, "
-                                        "lock and a playthrough", "",
-                       [](const std::string& text, CommandLine& line) -> std::string {
-                           if (text != "true") return "--spoiler takes no value, not '" + text + "'";
-                           line.spoiler = true;
-                           return "";
-                       }});
+    options.push_back(FlagOption(
+        "--spoiler", [](CommandLine& line) { line.spoiler = true; },
+        "Also write Spoiler<Character><Difficulty>.json: every slot, enemy, door, lock and a playthrough"));
     const std::string count = "a whole number from 1 to " + std::to_string(CommandLine::kMaxCount);
     options.push_back({"--count", "N",
                        "Generate N seeds from --seed on, each into DIR/<seed>/, with DIR/summary.csv", count,
