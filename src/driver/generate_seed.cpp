@@ -44,7 +44,8 @@ bool RunStages(const Settings& settings, const RunOptions& options, GeneratorSta
             for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
             return true;
         }
-        const ItemStageResult items = RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads);
+        const ItemStageResult items =
+            RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads, options.itemSearcher);
         if (items == ItemStageResult::Done) return true;
         if (items == ItemStageResult::Stopped) {
             result.stopped = true;
@@ -79,7 +80,8 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     ApplyPoolModifiers(settings, state, rng);
     if (AnyPoolModifier(settings)) statusLog.AppendStatus("done!\n");
 
-    const std::vector<OutputFile> extraFiles = options.extraFiles ? options.extraFiles(state) : std::vector<OutputFile>{};
+    const std::vector<OutputFile> extraFiles =
+        options.extraFiles ? options.extraFiles(state) : std::vector<OutputFile>{};
     const OutputResult output =
         WriteOutputFiles(settings, state, statusLog, options.outputDirectory, RealFileSystem(), extraFiles);
     result.outputFailed = output.failed;

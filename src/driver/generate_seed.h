@@ -9,6 +9,7 @@
 #include "core/rng.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "driver/item_stage.h"
 #include "output/file_set.h"
 
 namespace tarvenna {
@@ -17,7 +18,8 @@ struct RunOptions {
     std::uint32_t seed = 0;
     std::filesystem::path outputDirectory = ".";
     const StopFlag* stop = nullptr;
-    unsigned threads = 1;  // for the item search; the files do not depend on it
+    unsigned threads = 1;      // for the item search; the files do not depend on it
+    ItemSearcher itemSearcher; // searches instead of the threads when set (see driver/item_stage.h)
     // Further files (the spoiler) made from the finished game and written
     // with the pair, all or none.
     std::function<std::vector<OutputFile>(const GeneratorState&)> extraFiles;

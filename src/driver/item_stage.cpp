@@ -15,8 +15,14 @@ constexpr int kProgressInterval = 10000;
 
 } // namespace
 
+bool ItemStageSearches(const Settings& settings) { return settings.randomizeItems && !settings.randomizeDoors; }
+
+// One " ." for every 10001 deals rejected in a row from the first: the
+// first before attempt 10002, each further one 10001 attempts later.
+std::uint64_t ProgressMarks(std::uint64_t rejected) { return rejected / (kProgressInterval + 1); }
+
 ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop, unsigned threads)
+                               const StopFlag* stop, unsigned threads, const ItemSearcher& searcher)
 {
     if (settings.randomizeDoors) {
         statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
@@ -26,14 +32,13 @@ ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, 
     }
 
     statusLog.AppendStatus("Randomizing Items. . .");
-    // One " ." for every 10001 deals rejected in a row from the first: the
-    // first before attempt 10002, each further one 10001 attempts later.
     std::uint64_t marks = 0;
     auto onRejected = [&](std::uint64_t rejected) {
-        for (; marks < rejected / (kProgressInterval + 1); ++marks) statusLog.AppendStatus(" .");
+        for (; marks < ProgressMarks(rejected); ++marks) statusLog.AppendStatus(" .");
     };
     const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
-    const ItemSearchResult result = search.Run(rng.State(), threads, stop, onRejected);
+    const ItemSearchResult result =
+        searcher ? searcher(search, rng.State(), onRejected) : search.Run(rng.State(), threads, stop, onRejected);
     if (result.stopped) return ItemStageResult::Stopped;
     // The literal search would deal forever; the caller decides what follows.
     if (result.neverAccepted) return ItemStageResult::NeverAccepted;

@@ -92,8 +92,8 @@ struct FastItemSearch::Prepared {
     // Both stay below 64, so that a set of either is one word.
     std::array<std::uint8_t, kSlotCount + 1> ruleOfSlot{};
     std::size_t ruleCount = 1;
-    std::vector<lanes::ClauseBlock> clauses;          // a rule's required items and one alternative
-    std::uint64_t slotRules = 0;                      // every rule some slot has
+    std::vector<lanes::ClauseBlock> clauses; // a rule's required items and one alternative
+    std::uint64_t slotRules = 0;             // every rule some slot has
     std::uint64_t allRequired = 0;
     std::vector<std::pair<std::uint8_t, std::uint8_t>> requiredFollowed; // followed index, dense bit
     lanes::RuleOfItem requiredRules{}; // of the required items past the slots; the others' vary
@@ -107,8 +107,8 @@ struct FastItemSearch::Prepared {
     Prepared(const ItemSlotTable& table, const std::vector<int>& pins, Kernels choice)
         : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins))
     {
-        kernels = choice == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels()
-                                                                        : &lanes::PortableKernels();
+        kernels =
+            choice == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels() : &lanes::PortableKernels();
         for (const StagedPassPlan& pass : plan.stagedPasses) stagedPasses.push_back(StagedPassOf(plan.facts, pass));
         fullPass = FullPassOf(plan.facts, plan.fullPass);
         followedCount = plan.fullPass.items.size();
@@ -161,7 +161,8 @@ private:
             if (item < kSlotCount)
                 requiredFollowed.emplace_back(static_cast<std::uint8_t>(followedOf[Index(item)]),
                                               static_cast<std::uint8_t>(denseCount));
-            else unplaced_.push_back(static_cast<std::size_t>(denseCount));
+            else
+                unplaced_.push_back(static_cast<std::size_t>(denseCount));
             allRequired |= std::uint64_t{1} << denseCount;
             ++denseCount;
         }
@@ -342,8 +343,10 @@ private:
         const std::size_t pass = passOfQueue_[q];
         const bool lastOfPass = q + 1 == firstQueueOfPass_[pass + 1];
         const std::array<std::uint8_t, kGroup>* restart = nullptr;
-        if (lastOfPass && pass + 1 < p_.stagedPasses.size()) restart = &p_.stagedPasses[pass + 1].start;
-        else if (lastOfPass) restart = &p_.stagedPasses[pass].start; // the full pass ignores them
+        if (lastOfPass && pass + 1 < p_.stagedPasses.size())
+            restart = &p_.stagedPasses[pass + 1].start;
+        else if (lastOfPass)
+            restart = &p_.stagedPasses[pass].start; // the full pass ignores them
         const std::size_t before = next.count;
         const std::size_t from = BatchStart(queue);
         p_.kernels->runSegment(p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next,
@@ -351,7 +354,8 @@ private:
         if (funnel_) funnel_->batchDraws += segmentOfQueue_[q]->end - segmentOfQueue_[q]->first;
         if (funnel_ && lastOfPass) {
             for (std::size_t later = pass; later < funnel_->afterStagedPass.size(); ++later)
-                if (later == pass || pass + 1 == p_.stagedPasses.size()) funnel_->afterStagedPass[later] += next.count - before;
+                if (later == pass || pass + 1 == p_.stagedPasses.size())
+                    funnel_->afterStagedPass[later] += next.count - before;
         }
         queue.count = from;
     }
@@ -424,7 +428,7 @@ private:
     const FastItemSearch::Prepared& p_;
     PlacementValidator validator_;
     FastItemSearch::Funnel* funnel_;
-    std::vector<lanes::LaneQueue> queues_;             // per segment of the staged passes, then the full pass
+    std::vector<lanes::LaneQueue> queues_; // per segment of the staged passes, then the full pass
     std::vector<const lanes::Segment*> segmentOfQueue_;
     std::vector<std::size_t> passOfQueue_;
     std::vector<std::size_t> firstQueueOfPass_;
@@ -447,6 +451,24 @@ FastItemSearch::Funnel FastItemSearch::MeasureFunnel(std::uint32_t startState, s
     search.Search(0, startState, deals, kNone, true);
     return funnel;
 }
+
+namespace {
+
+ItemSearchResult ResultOfAccepted(const FastItemSearch::Prepared& prepared, std::uint32_t startState,
+                                  std::uint64_t accepted, const RejectedDealsListener& onRejected)
+{
+    ItemSearchResult result;
+    result.attempts = accepted + 1;
+    Rng rng(Rng::JumpOf(accepted * kDrawsPerDeal).Apply(startState));
+    SlotAssignment assignment{};
+    ShuffleItems(prepared.pinnedSlots, rng, assignment);
+    result.assignment.assign(assignment.begin(), assignment.end());
+    result.stateAfter = rng.State();
+    if (onRejected && accepted > 0) onRejected(accepted);
+    return result;
+}
+
+} // namespace
 
 ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                                      const RejectedDealsListener& onRejected, std::uint64_t dealLimit) const
@@ -537,14 +559,25 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
         result.attempts = dealLimit;
         return result;
     }
-    result.attempts = accepted + 1;
-    Rng rng(Rng::JumpOf(accepted * kDrawsPerDeal).Apply(startState));
-    SlotAssignment assignment{};
-    ShuffleItems(prepared_->pinnedSlots, rng, assignment);
-    result.assignment.assign(assignment.begin(), assignment.end());
-    result.stateAfter = rng.State();
-    if (onRejected && accepted > 0) onRejected(accepted);
-    return result;
+    return ResultOfAccepted(*prepared_, startState, accepted, onRejected);
+}
+
+std::optional<std::uint64_t> FastItemSearch::FirstAcceptedIn(std::uint32_t startState, std::uint64_t firstDeal,
+                                                             std::uint64_t count) const
+{
+    count = std::min(count, kDealCycle - std::min(firstDeal, kDealCycle));
+    ChunkSearch search(*prepared_, nullptr);
+    const std::uint32_t state = Rng::JumpOf(firstDeal * kDrawsPerDeal).Apply(startState);
+    const std::uint64_t found = search.Search(firstDeal, state, count, kNone);
+    if (found == kNone) return std::nullopt;
+    return found;
+}
+
+std::optional<ItemSearchResult> FastItemSearch::ResultOfDeal(std::uint32_t startState, std::uint64_t index,
+                                                             const RejectedDealsListener& onRejected) const
+{
+    if (FirstAcceptedIn(startState, index, 1) != index) return std::nullopt;
+    return ResultOfAccepted(*prepared_, startState, index, onRejected);
 }
 
 } // namespace tarvenna

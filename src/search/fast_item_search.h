@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/generator_state.h"
@@ -36,8 +37,7 @@ public:
 
     enum class Kernels { Fastest, Portable }; // Portable: no AVX-512, for tests
 
-    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
-                   Kernels kernels = Kernels::Fastest);
+    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels = Kernels::Fastest);
     ~FastItemSearch();
     FastItemSearch(const FastItemSearch&) = delete;
     FastItemSearch& operator=(const FastItemSearch&) = delete;
@@ -50,14 +50,25 @@ public:
     ItemSearchResult Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                          const RejectedDealsListener& onRejected, std::uint64_t dealLimit = kDealCycle) const;
 
+    // The lowest accepted deal among `count` deals from `firstDeal`, or
+    // nothing: one stretch of the search, for searchers that share the cycle
+    // without sharing memory (the browser's workers).
+    std::optional<std::uint64_t> FirstAcceptedIn(std::uint32_t startState, std::uint64_t firstDeal,
+                                                 std::uint64_t count) const;
+
+    // What Run gives when deal `index` is the first accepted one, found
+    // elsewhere: only that deal is dealt. Nothing when it is rejected.
+    std::optional<ItemSearchResult> ResultOfDeal(std::uint32_t startState, std::uint64_t index,
+                                                 const RejectedDealsListener& onRejected) const;
+
     // Counts of one chunk of deals, for tuning: how many reach each stage.
     struct Funnel {
         std::uint64_t deals = 0;
         std::array<std::uint64_t, 4> afterStagedPass{}; // passes past the last: as the last
-        std::uint64_t batchDraws = 0; // draws dealt to 64 lanes at once in the staged passes
-        std::uint64_t afterLandings = 0; // no landing and no pair in the full pass rejects
-        std::uint64_t validated = 0;     // every key can be opened and the first items pass: dealt in full
-        std::uint64_t accepted = 0;      // and the exact validation passes
+        std::uint64_t batchDraws = 0;                   // draws dealt to 64 lanes at once in the staged passes
+        std::uint64_t afterLandings = 0;                // no landing and no pair in the full pass rejects
+        std::uint64_t validated = 0; // every key can be opened and the first items pass: dealt in full
+        std::uint64_t accepted = 0;  // and the exact validation passes
     };
     Funnel MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const;
 
