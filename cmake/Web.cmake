@@ -1,14 +1,15 @@
 # The browser build (Emscripten). Each Web Worker runs an instance of its
 # own, so the build has no threads: a search given one runs on its caller.
-# Its one program is the command, run by Node on the real file system so
-# that its files can be compared with the native command's.
+# It makes the page's module (src/app/web_main.cpp) and the command, run by
+# Node on the real file system so that its files can be compared with the
+# native command's.
 
 # The lane kernels' vector code becomes WebAssembly SIMD, ten times as fast
 # as without it; a module using SIMD anywhere needs it to load at all, so
 # everything is built with it. Exceptions are WebAssembly's own (Emscripten
 # aborts on a throw without them); every browser with SIMD has them.
 add_compile_options(-msimd128 -fwasm-exceptions)
-add_link_options(-fwasm-exceptions -sNODERAWFS=1 -sEXIT_RUNTIME=1 -sALLOW_MEMORY_GROWTH=1)
+add_link_options(-fwasm-exceptions -sALLOW_MEMORY_GROWTH=1)
 
 # Debian's em++ links with Node tools that find their modules (acorn) through
 # NODE_PATH, which the web preset sets: keep it for builds run without the preset.

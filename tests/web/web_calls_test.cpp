@@ -1,0 +1,294 @@
+#include "web/web_calls.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "driver/generate_seed.h"
+#include "output/output_test_support.h"
+#include "share/share_code.h"
+#include "spoiler/settings_json.h"
+#include "spoiler/spoiler.h"
+
+namespace tarvenna {
+namespace {
+
+using Json = nlohmann::json;
+
+Json Call(WebSession& session, const Json& request) { return Json::parse(HandleWebCall(session, request.dump())); }
+
+Json ChrisLocks()
+{
+    Settings settings;
+    settings.character = Character::Chris;
+    settings.randomizeLocks = true;
+    return SettingsToJson(settings);
+}
+
+// Each name clicks the control that sets the field it names: a name bound to
+// the wrong control sets another field, or none.
+TEST(WebCalls, EveryControlNameClicksTheControlOfItsSetting)
+{
+    struct Case {
+        const char* control;
+        const char* key;
+        Json value;
+    };
+    const Case cases[] = {
+        {"chris", "character", "Chris"},
+        {"hard", "difficulty", "Hard"},
+        {"items", "randomizeItems", false},
+        {"enemies", "randomizeEnemies", true},
+        {"doors", "randomizeDoors", true},
+        {"locks", "randomizeLocks", true},
+        {"healing-items", "removeHealingItems", true},
+        {"ammo", "removeAmmo", true},
+        {"ink-ribbons", "removeInkRibbons", true},
+        {"defence-items", "removeDefenceItems", true},
+        {"swap-with-self-defense-gun", "swapWithSelfDefenseGun", true},
+        {"fuel-capsule-armed", "fuelCapsuleArmed", true},
+    };
+    WebSession session;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.control);
+        const Json defaults = Call(session, {{"call", "form"}, {"op", "reset"}});
+        const Json clicked = Call(session, {{"call", "form"}, {"op", "click"}, {"control", c.control}});
+        EXPECT_TRUE(clicked["changed"]);
+        EXPECT_EQ(clicked["settings"][c.key], c.value);
+        Json expected = defaults["settings"];
+        expected[c.key] = c.value;
+        EXPECT_EQ(clicked["settings"], expected);
+    }
+
+    // The enemy options, shown once enemies are on.
+    const char* const enemyOptions[][3] = {
+        {"tyrant-many", "tyrantSpawns", "many"}, {"tyrant-none", "tyrantSpawns", "none"},
+        {"yawn-many", "yawnSpawns", "many"},     {"yawn-none", "yawnSpawns", "none"},
+        {"lisa-many", "lisaSpawns", "many"},     {"lisa-none", "lisaSpawns", "none"},
+        {"tyrant-lab", "tyrantType", "lab"},     {"tyrant-random", "tyrantType", "random"},
+    };
+    for (const auto& [control, key, value] : enemyOptions) {
+        SCOPED_TRACE(control);
+        Call(session, {{"call", "form"}, {"op", "reset"}});
+        Call(session, {{"call", "form"}, {"op", "click"}, {"control", "enemies"}});
+        EXPECT_EQ(Call(session, {{"call", "form"}, {"op", "click"}, {"control", control}})["settings"][key], value);
+    }
+    const char* const kinds[][2] = {{"zombies", "allowZombies"}, {"dogs", "allowDogs"},
+                                    {"hunters", "allowHunters"}, {"spiders", "allowSpiders"},
+                                    {"sharks", "allowSharks"},   {"bees", "allowBees"},
+                                    {"chimera", "allowChimera"}, {"elder-crimson-heads", "allowElderCrimsonHeads"}};
+    for (const auto& [control, key] : kinds) {
+        SCOPED_TRACE(control);
+        Call(session, {{"call", "form"}, {"op", "reset"}});
+        Call(session, {{"call", "form"}, {"op", "click"}, {"control", "enemies"}});
+        const Json before = Call(session, {{"call", "form"}, {"op", "click"}, {"control", "ammo"}})["settings"][key];
+        EXPECT_NE(Call(session, {{"call", "form"}, {"op", "click"}, {"control", control}})["settings"][key], before);
+    }
+
+    Call(session, {{"call", "form"}, {"op", "reset"}});
+    EXPECT_TRUE(Call(session, {{"call", "form"}, {"op", "click"}, {"control", "spoiler"}})["spoiler"]);
+    // The dialog's rule, through the page: doors turns locks off and disables it.
+    const Json doors = Call(session, {{"call", "form"}, {"op", "click"}, {"control", "doors"}});
+    EXPECT_FALSE(doors["controls"]["locks"]["enabled"]);
+    EXPECT_FALSE(Call(session, {{"call", "form"}, {"op", "click"}, {"control", "locks"}})["changed"]);
+}
+
+TEST(WebCalls, AShareCodeShowsItsSettingsAndSeedAndABadOneLeavesTheFormAlone)
+{
+    Settings settings;
+    settings.character = Character::Chris;
+    settings.difficulty = Difficulty::Hard;
+    settings.randomizeEnemies = true;
+    settings.tyrantSpawns = SpawnCount::Many;
+    const std::string code = EncodeShareCode({settings, 4000000000u, 0});
+
+    WebSession session;
+    const Json shown = Call(session, {{"call", "form"}, {"op", "code"}, {"code", code}});
+    EXPECT_EQ(shown["settings"], Json(SettingsToJson(settings)));
+    EXPECT_EQ(shown["seed"], 4000000000u);
+    EXPECT_TRUE(shown["controls"]["tyrant-many"]["checked"]);
+
+    std::string damaged = code;
+    damaged[5] = damaged[5] == 'A' ? 'B' : 'A';
+    const Json refused = Call(session, {{"call", "form"}, {"op", "code"}, {"code", damaged}});
+    EXPECT_TRUE(refused.contains("error"));
+    EXPECT_FALSE(refused.contains("settings"));
+    EXPECT_EQ(Call(session, {{"call", "form"}, {"op", "click"}, {"control", "ammo"}})["settings"]["character"],
+              "Chris");
+}
+
+TEST(WebCalls, TheSeedFieldTakesPlainDecimalsOrTheClock)
+{
+    WebSession session;
+    EXPECT_EQ(Call(session, {{"call", "seed"}, {"text", " 4294967295 "}}), Json({{"seed", 4294967295u}}));
+    const std::uint32_t before = SeedFromClock();
+    const Json clock = Call(session, {{"call", "seed"}, {"text", ""}});
+    EXPECT_GE(clock["seed"].get<std::uint32_t>(), before);
+    EXPECT_LE(clock["seed"].get<std::uint32_t>(), before + 5);
+    for (const char* bad : {"4294967296", "-1", "12a", "1e3"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_TRUE(Call(session, {{"call", "seed"}, {"text", bad}}).contains("error"));
+    }
+}
+
+// Malformed or impossible requests are answered, never thrown.
+TEST(WebCalls, BadRequestsGetAnErrorReply)
+{
+    Json conflicting = ChrisLocks();
+    conflicting["randomizeDoors"] = true;
+    Json unreadable = ChrisLocks();
+    unreadable["character"] = "Rebecca";
+    const std::string requests[] = {
+        "not json",
+        Json{{"call", "launch"}}.dump(),
+        Json{{"op", "reset"}}.dump(),
+        Json{{"call", "form"}, {"op", "click"}, {"control", "barry"}}.dump(),
+        Json{{"call", "form"}, {"op", "click"}, {"control", 1004}}.dump(),
+        Json{{"call", "generate"}, {"settings", conflicting}, {"seed", 1}}.dump(),
+        Json{{"call", "generate"}, {"settings", unreadable}, {"seed", 1}}.dump(),
+        Json{{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", 4294967296}}.dump(),
+        Json{{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", -1}}.dump(),
+        Json{{"call", "search"}, {"settings", ChrisLocks()}, {"seed", 1}, {"round", 0}, {"first", 0}}.dump(),
+        // Without locks there is no second round.
+        Json{{"call", "search"},
+             {"settings", SettingsToJson(Settings{})},
+             {"seed", 1},
+             {"round", 1},
+             {"first", 0},
+             {"count", 10}}
+            .dump(),
+    };
+    WebSession session;
+    for (const std::string& request : requests) {
+        SCOPED_TRACE(request);
+        const Json reply = Json::parse(HandleWebCall(session, request));
+        ASSERT_TRUE(reply.contains("error"));
+        EXPECT_FALSE(reply["error"].get<std::string>().empty());
+    }
+}
+
+class WebRuns : public ScratchFolderTest {
+protected:
+    WebSession Session()
+    {
+        WebSession session;
+        session.outputDirectory = folder_ / "page";
+        return session;
+    }
+
+    // The files of a page's run, by name.
+    std::map<std::string, std::string> Files(const Json& reply)
+    {
+        std::map<std::string, std::string> files;
+        for (const Json& file : reply["files"]) files[file["name"]] = Read(file["path"].get<std::string>());
+        return files;
+    }
+
+    static Json Search(WebSession& session, std::uint32_t seed, int round, std::uint64_t first, std::uint64_t count)
+    {
+        return Call(session, {{"call", "search"},
+                              {"settings", ChrisLocks()},
+                              {"seed", seed},
+                              {"round", round},
+                              {"first", first},
+                              {"count", count}});
+    }
+};
+
+// The page's workers search stretches of deals and hand the lowest accepted
+// one to a run: the files and the log are those of a run that searched alone.
+TEST_F(WebRuns, StretchesSearchedApartGiveTheRunThatSearchedAlone)
+{
+    constexpr std::uint32_t kSeed = 38; // accepted after 11,075 deals: one progress mark
+    WebSession session = Session();
+    const Json alone =
+        Call(session, {{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", kSeed}, {"spoiler", true}});
+    ASSERT_TRUE(alone["ok"]) << alone.dump();
+    const std::map<std::string, std::string> aloneFiles = Files(alone);
+    ASSERT_EQ(aloneFiles.size(), 3u);
+    const std::uint64_t winner = alone["attempts"].get<std::uint64_t>() - 1;
+
+    // The same files as the command's run of the seed.
+    Settings settings = *SettingsFromJson(ChrisLocks());
+    RunOptions options;
+    options.seed = kSeed;
+    options.outputDirectory = folder_ / "command";
+    options.extraFiles = SpoilerFiles(settings, kSeed);
+    std::filesystem::create_directories(options.outputDirectory);
+    GeneratorState state;
+    StatusLog log;
+    GenerateSeed(settings, options, state, log);
+    EXPECT_EQ(alone["log"], log.Text());
+    EXPECT_EQ(aloneFiles.at("ItemListChrisNormal.txt"), Read(folder_ / "command" / "ItemListChrisNormal.txt"));
+
+    EXPECT_EQ(Search(session, kSeed, 0, 0, winner)["accepted"], nullptr);
+    EXPECT_EQ(Search(session, kSeed, 0, 5000, 1u << 20)["accepted"], winner);
+    const Json last = Search(session, kSeed, 0, winner, 1);
+    EXPECT_EQ(last["accepted"], winner);
+    EXPECT_EQ(last["cycle"], std::uint64_t{1} << 30);
+
+    // The live log the page shows, the search's log and then the marks, is
+    // where the run's log stands when the deal is found.
+    std::string live = last["log"];
+    const Json marks = Call(session, {{"call", "marks"}, {"rejected", winner}});
+    for (std::size_t mark = 0; mark < marks["marks"].get<std::size_t>(); ++mark) live += " .";
+    EXPECT_EQ(alone["log"].get<std::string>().rfind(live + "done after 11075 attempts!", 0), 0u);
+
+    const Json decided = Call(
+        session,
+        {{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", kSeed}, {"spoiler", true}, {"deals", {winner}}});
+    ASSERT_TRUE(decided["ok"]) << decided.dump();
+    EXPECT_EQ(decided["log"], alone["log"]);
+    EXPECT_EQ(decided["shareCode"], alone["shareCode"]);
+    EXPECT_EQ(decided["checkWords"], alone["checkWords"]);
+    EXPECT_EQ(Files(decided), aloneFiles);
+
+    // A deal that is rejected, or too few rounds, is the workers' fault: no files.
+    for (const Json& deals : {Json{0}, Json::array()}) {
+        SCOPED_TRACE(deals.dump());
+        const Json refused =
+            Call(session, {{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", kSeed}, {"deals", deals}});
+        EXPECT_TRUE(refused.contains("error"));
+        EXPECT_FALSE(std::filesystem::exists(folder_ / "page" / "ItemListChrisNormal.txt"));
+    }
+}
+
+// A round in which no deal passes deals the locks again; the page's second
+// round searches under the new locks, and the run takes its deal.
+TEST_F(WebRuns, ASecondSearchRoundSearchesUnderTheLocksDealtAgain)
+{
+    constexpr std::uint32_t kSeed = 38;
+    WebSession session = Session();
+    const Json second = Search(session, kSeed, 1, 0, 1u << 20);
+    ASSERT_TRUE(second["search"]);
+    ASSERT_FALSE(second["accepted"].is_null());
+    const std::uint64_t winner = second["accepted"];
+    EXPECT_NE(second["log"].get<std::string>().find("dealing the locks again"), std::string::npos);
+    EXPECT_EQ(Search(session, kSeed, 1, 0, winner)["accepted"], nullptr);
+
+    const Json run = Call(
+        session, {{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", kSeed}, {"deals", {nullptr, winner}}});
+    ASSERT_TRUE(run["ok"]) << run.dump();
+    EXPECT_EQ(run["attempts"], winner + 1);
+    const std::string log = run["log"];
+    // Every deal of the first round was rejected: 2^30 of them, a mark per 10001.
+    std::string marks;
+    for (int mark = 0; mark < 107363; ++mark) marks += " .";
+    EXPECT_NE(log.find("Randomizing Items. . ." + marks + " no deal of the items can pass under these locks"),
+              std::string::npos);
+    EXPECT_EQ(log.rfind(second["log"].get<std::string>(), 0), 0u);
+
+    // Items not searched: the page runs at once.
+    Json doors = SettingsToJson(Settings{});
+    doors["randomizeDoors"] = true;
+    EXPECT_EQ(
+        Call(session, {{"call", "search"}, {"settings", doors}, {"seed", 1}, {"round", 0}, {"first", 0}, {"count", 1}}),
+        Json({{"search", false}}));
+}
+
+} // namespace
+} // namespace tarvenna
