@@ -13,6 +13,7 @@
 #include "output/cheat_sheet_file.h"
 #include "output/item_list_file.h"
 #include "search/fast_item_search.h"
+#include "share/check_words.h"
 #include "share/game_identity.h"
 #include "share/share_code.h"
 #include "spoiler/settings_json.h"
@@ -61,6 +62,7 @@ Json FormCall(FormModel& form, const Json& request)
         if (!form.ShowSettings(reading.game.settings)) return Error("the form cannot show this code's settings");
         Json reply = FormReply(form, true);
         reply["seed"] = reading.game.seed;
+        reply["checkWords"] = CheckWordsText(reading.game.checkValue); // of the game the code was made from
         return reply;
     }
     throw BadRequest{"no form operation is called " + request.at("op").dump()};
