@@ -10,6 +10,7 @@
 
 #include "driver/generate_seed.h"
 #include "output/output_test_support.h"
+#include "share/check_words.h"
 #include "share/share_code.h"
 #include "spoiler/settings_json.h"
 #include "spoiler/spoiler.h"
@@ -104,12 +105,13 @@ TEST(WebCalls, AShareCodeShowsItsSettingsAndSeedAndABadOneLeavesTheFormAlone)
     settings.difficulty = Difficulty::Hard;
     settings.randomizeEnemies = true;
     settings.tyrantSpawns = SpawnCount::Many;
-    const std::string code = EncodeShareCode({settings, 4000000000u, 0});
+    const std::string code = EncodeShareCode({settings, 4000000000u, 0x12345678u});
 
     WebSession session;
     const Json shown = Call(session, {{"call", "form"}, {"op", "code"}, {"code", code}});
     EXPECT_EQ(shown["settings"], Json(SettingsToJson(settings)));
     EXPECT_EQ(shown["seed"], 4000000000u);
+    EXPECT_EQ(shown["checkWords"], CheckWordsText(0x12345678u));
     EXPECT_TRUE(shown["controls"]["tyrant-many"]["checked"]);
 
     std::string damaged = code;
