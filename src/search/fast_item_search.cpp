@@ -479,6 +479,9 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<bool> chunkDone;
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    threads = 1; // a build without threads cannot start one; the result is the same
+#endif
     const unsigned workers = std::max(1u, threads);
     unsigned running = workers;
 
