@@ -398,7 +398,12 @@
       core = instance;
     } catch (error) {
       showLog('');
-      showMessage(failure, `The generator could not be loaded: ${error.message || error}`);
+      // Chromium, for one, lets a page opened from a file fetch nothing.
+      const fromFile = location.protocol === 'file:'
+        ? ' Opened from a file, the page may not load its generator in this browser: serve the folder ' +
+          'from any web server instead (python3 -m http.server, for one).'
+        : '';
+      showMessage(failure, `The generator could not be loaded: ${error.message || error}.${fromFile}`);
       setState('failed');
       return;
     }
