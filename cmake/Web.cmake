@@ -10,6 +10,9 @@
 # aborts on a throw without them); every browser with SIMD has them.
 add_compile_options(-msimd128 -fwasm-exceptions)
 add_link_options(-fwasm-exceptions -sALLOW_MEMORY_GROWTH=1)
+# em++ optimises the module and its JavaScript at the link as well, and only
+# when told so there.
+add_link_options($<$<CONFIG:Release>:-O3>)
 
 # Debian's em++ links with Node tools that find their modules (acorn) through
 # NODE_PATH, which the web preset sets: keep it for builds run without the preset.
