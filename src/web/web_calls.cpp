@@ -149,6 +149,11 @@ ItemSearcher DecidedSearcher(const Json& deals, std::size_t& round, std::string&
             return result;
         }
         const Json& deal = deals[round++];
+        if (!deal.is_null() && !deal.is_number_unsigned()) {
+            fault = "a deal is an index or null, not " + deal.dump();
+            result.stopped = true;
+            return result;
+        }
         if (deal.is_null()) {
             onRejected(FastItemSearch::kDealCycle);
             result.neverAccepted = true;
@@ -180,7 +185,11 @@ Json GenerateCall(WebSession& session, const Json& request)
     if (spoiler) options.extraFiles = SpoilerFiles(settings, options.seed);
     std::size_t round = 0;
     std::string fault;
-    if (request.contains("deals")) options.itemSearcher = DecidedSearcher(request.at("deals"), round, fault);
+    if (request.contains("deals")) {
+        if (!request.at("deals").is_array())
+            throw BadRequest{"deals must be a list, not " + request.at("deals").dump()};
+        options.itemSearcher = DecidedSearcher(request.at("deals"), round, fault);
+    }
 
     ClearFolder(session.outputDirectory);
     StatusLog statusLog;

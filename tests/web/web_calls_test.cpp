@@ -245,8 +245,8 @@ TEST_F(WebRuns, StretchesSearchedApartGiveTheRunThatSearchedAlone)
     EXPECT_EQ(decided["checkWords"], alone["checkWords"]);
     EXPECT_EQ(Files(decided), aloneFiles);
 
-    // A deal that is rejected, or too few rounds, is the workers' fault: no files.
-    for (const Json& deals : {Json{0}, Json::array()}) {
+    // A deal that is rejected or no index, too few rounds, or no list: the page's fault, and no files.
+    for (const Json& deals : {Json{0}, Json::array(), Json{-1}, Json{1.5}, Json(7)}) {
         SCOPED_TRACE(deals.dump());
         const Json refused =
             Call(session, {{"call", "generate"}, {"settings", ChrisLocks()}, {"seed", kSeed}, {"deals", deals}});
