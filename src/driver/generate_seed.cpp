@@ -86,6 +86,7 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
         WriteOutputFiles(settings, state, statusLog, options.outputDirectory, RealFileSystem(), extraFiles);
     result.outputFailed = output.failed;
     result.outputError = output.error;
+    result.files = output.names;
     result.doorMapIncomplete = state.doorMapIncomplete;
     return result;
 }

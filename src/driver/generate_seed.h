@@ -31,6 +31,7 @@ struct GenerateResult {
     bool outputFailed = false;      // an output file could not be written
     bool doorMapIncomplete = false; // the door stage reported a broken map
     std::string outputError;        // first write failure, for the front ends
+    std::vector<std::string> files; // names of the files written, in order
 };
 
 // The low 32 bits of the current calendar time in whole seconds.

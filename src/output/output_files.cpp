@@ -25,6 +25,7 @@ OutputResult WriteOutputFiles(const Settings& settings, const GeneratorState& st
     OutputResult result;
     if (!written.failed) {
         statusLog.AppendStatus("done!\n");
+        for (const OutputFile& file : files) result.names.push_back(file.name);
         return result;
     }
     // The open line is the last file's; a failure that belongs to another

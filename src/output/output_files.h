@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "core/generator_state.h"
 #include "core/settings.h"
@@ -13,7 +14,8 @@ namespace tarvenna {
 
 struct OutputResult {
     bool failed = false;
-    std::string error; // the first failure: file name and the system's reason
+    std::string error;              // the first failure: file name and the system's reason
+    std::vector<std::string> names; // of the files written, in order; none after a failure
 };
 
 // Writes the item list file and the cheat sheet (and `extraFiles` after

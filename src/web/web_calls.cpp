@@ -10,8 +10,6 @@
 
 #include "driver/generate_seed.h"
 #include "driver/item_stage.h"
-#include "output/cheat_sheet_file.h"
-#include "output/item_list_file.h"
 #include "search/fast_item_search.h"
 #include "share/check_words.h"
 #include "share/game_identity.h"
@@ -98,6 +96,16 @@ Settings SettingsOf(const Json& request)
     return *settings;
 }
 
+// A round in which no deal of the whole cycle passes, with the progress
+// marks the run's search would have shown for it.
+ItemSearchResult NoDealInTheCycle(const RejectedDealsListener& onRejected)
+{
+    onRejected(FastItemSearch::kDealCycle);
+    ItemSearchResult result;
+    result.neverAccepted = true;
+    return result;
+}
+
 // The deals of one search round, [first, first + count): the stages run as
 // a whole run would, each earlier round taken as failed, up to this round's
 // search, which runs here and ends the run. No file is written.
@@ -116,12 +124,8 @@ Json SearchCall(const Json& request)
     Json reply{{"search", true}, {"cycle", FastItemSearch::kDealCycle}, {"accepted", nullptr}};
     options.itemSearcher = [&](const FastItemSearch& search, std::uint32_t startState,
                                const RejectedDealsListener& onRejected) {
+        if (rounds++ < round) return NoDealInTheCycle(onRejected);
         ItemSearchResult result;
-        if (rounds++ < round) {
-            onRejected(FastItemSearch::kDealCycle); // the log as the run will show it
-            result.neverAccepted = true;
-            return result;
-        }
         reply["log"] = statusLog.Text();
         if (const std::optional<std::uint64_t> accepted = search.FirstAcceptedIn(startState, first, count))
             reply["accepted"] = *accepted;
@@ -154,11 +158,7 @@ ItemSearcher DecidedSearcher(const Json& deals, std::size_t& round, std::string&
             result.stopped = true;
             return result;
         }
-        if (deal.is_null()) {
-            onRejected(FastItemSearch::kDealCycle);
-            result.neverAccepted = true;
-            return result;
-        }
+        if (deal.is_null()) return NoDealInTheCycle(onRejected);
         if (std::optional<ItemSearchResult> found =
                 search.ResultOfDeal(startState, deal.get<std::uint64_t>(), onRejected))
             return *found;
@@ -208,10 +208,8 @@ Json GenerateCall(WebSession& session, const Json& request)
         return reply;
     }
 
-    std::vector<std::string> names = {ItemListFileName(settings), CheatSheetFileName(settings)};
-    if (spoiler) names.push_back(SpoilerFileName(settings));
     Json files = Json::array();
-    for (const std::string& name : names)
+    for (const std::string& name : result.files)
         files.push_back({{"name", name}, {"path", (session.outputDirectory / name).generic_string()}});
     const GameIdentity identity = IdentifyGame(settings, options.seed, state);
     reply["ok"] = true;
