@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/command_line.h"
 #include "core/settings.h"
+#include "share/share_code.h"
 
 namespace {
 
@@ -38,20 +40,35 @@ std::vector<std::string> Arguments(const std::uint8_t* data, std::size_t size)
     return arguments;
 }
 
+// Every text given to an option, as "--name TEXT" or "--name=TEXT".
+std::vector<std::string> ValuesGiven(const std::vector<std::string>& arguments, const std::string& name)
+{
+    std::vector<std::string> values;
+    const std::string joined = name + "=";
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == name && i + 1 < arguments.size()) values.push_back(arguments[i + 1]);
+        else if (arguments[i].starts_with(joined)) values.push_back(arguments[i].substr(joined.size()));
+    }
+    return values;
+}
+
 // The seed must be the decimal text given to --seed, never a default or a
 // number read some other way.
 bool SeedWasGiven(const std::vector<std::string>& arguments, std::uint32_t seed)
 {
-    const std::string_view joined = "--seed=";
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string text;
-        if (arguments[i] == "--seed" && i + 1 < arguments.size()) text = arguments[i + 1];
-        else if (arguments[i].starts_with(joined)) text = arguments[i].substr(joined.size());
-        else continue;
-        if (text.find_first_not_of("0123456789") == std::string::npos && tarvenna::ParseSeed(text) == seed)
-            return true;
+    return std::ranges::any_of(ValuesGiven(arguments, "--seed"), [seed](const std::string& text) {
+        return text.find_first_not_of("0123456789") == std::string::npos && tarvenna::ParseSeed(text) == seed;
+    });
+}
+
+// The code given to --share, read again; none when no code was given.
+std::optional<tarvenna::SharedGame> SharedGameGiven(const std::vector<std::string>& arguments)
+{
+    for (const std::string& text : ValuesGiven(arguments, "--share")) {
+        const tarvenna::ShareCodeReading reading = tarvenna::ReadShareCode(text);
+        if (reading.error == tarvenna::ShareCodeError::None) return reading.game;
     }
-    return false;
+    return std::nullopt;
 }
 
 void CheckAccepted(const std::vector<std::string>& arguments, const ParseOutcome& outcome)
@@ -64,7 +81,18 @@ void CheckAccepted(const std::vector<std::string>& arguments, const ParseOutcome
             (s.difficulty == tarvenna::Difficulty::Normal && s.randomizeItems && !s.randomizeLocks));
     Require(!s.randomizeLocks || s.randomizeItems);
     Require(*tarvenna::SettingsConflict(s) == '\0');
-    Require(!line.seed || SeedWasGiven(arguments, *line.seed));
+    // A code's game is taken whole, and it is one game, never a batch.
+    if (const std::optional<tarvenna::SharedGame> shared = SharedGameGiven(arguments)) {
+        Require(line.seed && line.expectedCheckValue);
+        Require(tarvenna::SharedGame{s, *line.seed, *line.expectedCheckValue} == *shared);
+        Require(!line.count);
+    } else {
+        Require(!line.expectedCheckValue);
+        Require(!line.seed || SeedWasGiven(arguments, *line.seed));
+    }
+    // A batch has a first seed and stays within the seeds there are.
+    Require(!line.count || (line.seed && *line.count >= 1 &&
+                            std::uint64_t{*line.seed} + *line.count - 1 <= 0xFFFFFFFFu));
     Require(line.threads <= tarvenna::CommandLine::kMaxThreads);
     Require(!line.outputDirectory.empty());
 }
