@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,14 +60,13 @@ bool SeedWasGiven(const std::vector<std::string>& arguments, std::uint32_t seed)
     });
 }
 
-// The code given to --share, read again; none when no code was given.
-std::optional<tarvenna::SharedGame> SharedGameGiven(const std::vector<std::string>& arguments)
+// Whether a code given to --share reads as exactly this game.
+bool CodeWasGiven(const std::vector<std::string>& arguments, const tarvenna::SharedGame& game)
 {
-    for (const std::string& text : ValuesGiven(arguments, "--share")) {
+    return std::ranges::any_of(ValuesGiven(arguments, "--share"), [&game](const std::string& text) {
         const tarvenna::ShareCodeReading reading = tarvenna::ReadShareCode(text);
-        if (reading.error == tarvenna::ShareCodeError::None) return reading.game;
-    }
-    return std::nullopt;
+        return reading.error == tarvenna::ShareCodeError::None && reading.game == game;
+    });
 }
 
 void CheckAccepted(const std::vector<std::string>& arguments, const ParseOutcome& outcome)
@@ -81,13 +79,12 @@ void CheckAccepted(const std::vector<std::string>& arguments, const ParseOutcome
             (s.difficulty == tarvenna::Difficulty::Normal && s.randomizeItems && !s.randomizeLocks));
     Require(!s.randomizeLocks || s.randomizeItems);
     Require(*tarvenna::SettingsConflict(s) == '\0');
-    // A code's game is taken whole, and it is one game, never a batch.
-    if (const std::optional<tarvenna::SharedGame> shared = SharedGameGiven(arguments)) {
-        Require(line.seed && line.expectedCheckValue);
-        Require(tarvenna::SharedGame{s, *line.seed, *line.expectedCheckValue} == *shared);
-        Require(!line.count);
+    // A code's game is taken whole, and it is one game, never a batch. Only
+    // what the parse took counts: "--out --share=CODE" names a folder.
+    if (line.expectedCheckValue) {
+        Require(line.seed && !line.count);
+        Require(CodeWasGiven(arguments, {s, *line.seed, *line.expectedCheckValue}));
     } else {
-        Require(!line.expectedCheckValue);
         Require(!line.seed || SeedWasGiven(arguments, *line.seed));
     }
     // A batch has a first seed and stays within the seeds there are.
