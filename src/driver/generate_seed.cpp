@@ -70,6 +70,15 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
 {
     GenerateResult result;
     statusLog.Clear();
+    const LockWait wait{options.stop, options.onWaitingForFolder};
+    // A folder that cannot take the files is found before the long work.
+    const OutputResult checked = CheckOutputFolder(settings, statusLog, options.outputDirectory, RealFileSystem(), wait);
+    if (checked.failed || checked.stopped) {
+        result.stopped = checked.stopped;
+        result.outputFailed = result.folderRefused = checked.failed;
+        result.outputError = checked.error;
+        return result;
+    }
     Rng rng(options.seed);
 
     BuildRoomEnemyTable(state.roomEnemyTable);
@@ -79,11 +88,17 @@ GenerateResult GenerateSeed(const Settings& settings, const RunOptions& options,
     if (AnyPoolModifier(settings)) statusLog.AppendStatus("Applying modifiers . . .");
     ApplyPoolModifiers(settings, state, rng);
     if (AnyPoolModifier(settings)) statusLog.AppendStatus("done!\n");
+    // A stop asked for after the search still writes nothing.
+    if (StopRequested(options.stop)) {
+        result.stopped = true;
+        return result;
+    }
 
     const std::vector<OutputFile> extraFiles =
         options.extraFiles ? options.extraFiles(state) : std::vector<OutputFile>{};
     const OutputResult output =
-        WriteOutputFiles(settings, state, statusLog, options.outputDirectory, RealFileSystem(), extraFiles);
+        WriteOutputFiles(settings, state, statusLog, options.outputDirectory, RealFileSystem(), extraFiles, wait);
+    result.stopped = output.stopped;
     result.outputFailed = output.failed;
     result.outputError = output.error;
     result.files = output.names;

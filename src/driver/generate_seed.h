@@ -23,10 +23,14 @@ struct RunOptions {
     // Further files (the spoiler) made from the finished game and written
     // with the pair, all or none.
     std::function<std::vector<OutputFile>(const GeneratorState&)> extraFiles;
+    // Called once when another run has held the output folder for a second;
+    // the run waits on until it is free or `stop` is set.
+    std::function<void()> onWaitingForFolder;
 };
 
 struct GenerateResult {
     bool stopped = false;           // a stop request ended the run; no file was written
+    bool folderRefused = false;     // the folder was found unwritable before the stages ran (with outputFailed)
     bool itemsNeverPass = false;    // no deal of fixed item tables can pass (a fault); no file was written
     bool outputFailed = false;      // an output file could not be written
     bool doorMapIncomplete = false; // the door stage reported a broken map

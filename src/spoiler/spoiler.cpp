@@ -151,11 +151,6 @@ Json PlaythroughJson(const GeneratorState& state, const Playthrough& playthrough
 
 } // namespace
 
-std::string SpoilerFileName(const Settings& settings)
-{
-    return std::string("Spoiler") + CharacterName(settings.character) + DifficultyName(settings.difficulty) + ".json";
-}
-
 std::string SpoilerJson(const Settings& settings, std::uint32_t seed, const GeneratorState& state,
                         const GameIdentity& identity)
 {

@@ -41,7 +41,7 @@ check_refused() {
         cmp -s "$disk/$name" "$root/before-$name" || fail "$what: $name changed"
     done
     local left
-    left=$(ls -A "$disk" | grep -v -x -e filler -e .tarvenna.lock -e "${pair[0]}" -e "${pair[1]}")
+    left=$(ls -A "$disk" | grep -v -x -e filler -e "${pair[0]}" -e "${pair[1]}")
     [ -z "$left" ] || fail "$what: left behind: $left"
 }
 
@@ -51,7 +51,29 @@ check_refused "a full disk"
 fill $((4096 * 2))
 check_refused "room for one file"
 
+# Every amount of room from none to 40 pages: the old pair and status 1, or
+# the new pair and status 0, and never anything left behind.
+"$cli" --seed 4 --character chris --out "$root" >/dev/null 2>&1
+for pages in $(seq 0 40); do
+    rm -f "$disk/filler"
+    for name in "${pair[@]}"; do cp "$root/before-$name" "$disk/$name"; done
+    fill $((4096 * pages))
+    "$cli" --seed 4 --character chris --out "$disk" >/dev/null 2>&1
+    status=$?
+    case $status in
+    0) expected=$root/ ;;
+    1) expected=$root/before- ;;
+    *) fail "$pages pages free: exited with $status"; continue ;;
+    esac
+    for name in "${pair[@]}"; do
+        cmp -s "$disk/$name" "$expected$name" || fail "$pages pages free: exit $status with another $name"
+    done
+    left=$(ls -A "$disk" | grep -v -x -e filler -e "${pair[0]}" -e "${pair[1]}")
+    [ -z "$left" ] || fail "$pages pages free: left behind: $left"
+done
+
 rm -f "$disk/filler"
+for name in "${pair[@]}"; do cp "$root/before-$name" "$disk/$name"; done
 "$cli" --seed 4 --character chris --out "$disk" >/dev/null 2>&1 || fail "with room again, the run exited with $?"
 cmp -s "$disk/${pair[0]}" "$root/before-${pair[0]}" && fail "with room again, the item list was not replaced"
 

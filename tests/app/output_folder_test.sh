@@ -32,7 +32,7 @@ status=$?
 grep -q 'ItemListJillNormal.txt' "$root/err" || fail "the message does not name the file: $(cat "$root/err")"
 grep -q 'failed: ' "$root/log" || fail "the status log does not say failed: $(cat "$root/log")"
 [ "$(cat "$blocked/CheatSheetJillNormal.txt")" = $'previous\r' ] || fail "the previous cheat sheet changed"
-leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt -e .tarvenna.lock)
+leftovers=$(ls -A "$blocked" | grep -v -x -e ItemListJillNormal.txt -e CheatSheetJillNormal.txt)
 [ -z "$leftovers" ] || fail "files left behind: $leftovers"
 
 finish "output folder"
