@@ -1,19 +1,80 @@
 #include "app/batch.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "app/console.h"
 #include "app/run_seed.h"
 #include "core/utf8_path.h"
-#include "output/file_set.h"
+#include "output/file_system.h"
 
 namespace tarvenna {
 namespace {
 
 constexpr const char* kSummaryName = "summary.csv";
+constexpr std::string_view kSummaryHeader = "seed,share code,check words,attempts,spheres,seconds\r\n";
+
+// The batch's summary, which only grows: each row is appended and synced as
+// its seed is finished, so a row costs the same however long the batch, and
+// a later batch into the folder adds its rows to the earlier ones'. One
+// batch at a time may write it.
+class Summary {
+public:
+    explicit Summary(FileSystem& disk) : disk_(disk) {}
+    ~Summary()
+    {
+        if (open_) disk_.Close(handle_);
+    }
+    Summary(const Summary&) = delete;
+    Summary& operator=(const Summary&) = delete;
+
+    // Empty once it is ready for rows; otherwise what is wrong.
+    std::string Open(const std::filesystem::path& path)
+    {
+        const std::error_code error = disk_.OpenAppending(path, handle_, size_);
+        if (error == ForeignEntry::Busy) return "another batch is writing into this folder: wait for it to end";
+        if (error) return error.message() + (error.category() == ForeignEntryCategory() ? "; left as it is" : "");
+        open_ = true;
+        if (size_ == 0) return Append(kSummaryHeader);
+        // Only a summary of Tarvenna's is added to.
+        std::string start;
+        if (const std::error_code read = disk_.ReadAt(handle_, 0, kSummaryHeader.size(), start)) return read.message();
+        if (start != kSummaryHeader) return "it is not a summary Tarvenna wrote; left as it is: move it away";
+        std::string last;
+        if (const std::error_code read = disk_.ReadAt(handle_, size_ - 1, 1, last)) return read.message();
+        // A row left without its line end (edited by hand) keeps its place.
+        return last == "\n" ? "" : Append("\r\n");
+    }
+
+    // Appends a whole row and syncs it; a row that cannot be written whole is taken back.
+    std::string Append(std::string_view row)
+    {
+        const std::uint64_t before = size_;
+        std::error_code error;
+        while (!error && !row.empty()) {
+            std::size_t written = 0;
+            error = disk_.Append(handle_, row, written);
+            if (!error && (written == 0 || written > row.size())) error = std::make_error_code(std::errc::io_error);
+            if (error) break;
+            row.remove_prefix(written);
+            size_ += written;
+        }
+        if (!error) error = disk_.Sync(handle_);
+        if (!error) return "";
+        if (size_ != before && !disk_.Truncate(handle_, before)) size_ = before;
+        return error.message();
+    }
+
+private:
+    FileSystem& disk_;
+    FileSystem::Handle handle_ = 0;
+    std::uint64_t size_ = 0;
+    bool open_ = false;
+};
 
 std::string SummaryRow(std::uint32_t seed, const SeedOutcome& outcome)
 {
@@ -24,11 +85,27 @@ std::string SummaryRow(std::uint32_t seed, const SeedOutcome& outcome)
            (outcome.sphereCount < 0 ? std::string() : std::to_string(outcome.sphereCount)) + "," + seconds + "\r\n";
 }
 
+// A seed's own folder: made if missing. Anything else at its name, a link
+// included, is not written into.
+std::string MakeSeedFolder(FileSystem& disk, const std::filesystem::path& folder)
+{
+    EntryKind kind = EntryKind::Absent;
+    if (const std::error_code error = disk.Inspect(folder, kind)) return error.message();
+    if (kind == EntryKind::Folder) return "";
+    if (kind != EntryKind::Absent) return NotAFile(kind).message() + "; left as it is: move it away";
+    std::error_code error;
+    std::filesystem::create_directory(folder, error);
+    return error ? error.message() : "";
+}
+
 std::string Duration(double seconds)
 {
     char text[32];
-    if (seconds < 60) std::snprintf(text, sizeof text, "%.1f s", seconds);
-    else std::snprintf(text, sizeof text, "%d min %02d s", static_cast<int>(seconds) / 60, static_cast<int>(seconds) % 60);
+    if (seconds < 60)
+        std::snprintf(text, sizeof text, "%.1f s", seconds);
+    else
+        std::snprintf(text, sizeof text, "%d min %02d s", static_cast<int>(seconds) / 60,
+                      static_cast<int>(seconds) % 60);
     return text;
 }
 
@@ -38,8 +115,8 @@ public:
 
     void Show(std::uint32_t done, double elapsed)
     {
-        std::string text = "seeds " + std::to_string(done) + " of " + std::to_string(total_) + ", " +
-                           Duration(elapsed) + " elapsed";
+        std::string text =
+            "seeds " + std::to_string(done) + " of " + std::to_string(total_) + ", " + Duration(elapsed) + " elapsed";
         if (done > 0 && done < total_) text += ", about " + Duration(elapsed / done * (total_ - done)) + " left";
         // Without a terminal, one line per seed would flood a log: every tenth.
         if (!inPlace_ && done != total_ && done % 10 != 0) return;
@@ -65,33 +142,34 @@ private:
 int RunBatch(const BatchOptions& options)
 {
     const auto start = std::chrono::steady_clock::now();
-    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
-    std::string summary = "seed,share code,check words,attempts,spheres,seconds\r\n";
-    // The summary is there from the start: an early stop still leaves one.
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    FileSystem& disk = RealFileSystem();
+    const std::filesystem::path summaryPath = options.folder / kSummaryName;
     std::error_code madeFolder;
     std::filesystem::create_directories(options.folder, madeFolder);
-    const auto writeSummary = [&] {
-        const FileSetResult written = WriteFileSet(options.folder, {{kSummaryName, summary}}, RealFileSystem());
-        if (written.failed)
-            std::fprintf(stderr, "tarvenna: could not write %s: %s\n",
-                         Utf8FromPath(options.folder / kSummaryName).c_str(), written.reason.c_str());
-        return !written.failed;
-    };
-    if (!writeSummary()) return kOutputFailed;
+    // The summary is there from the start: an early stop still leaves one.
+    Summary summary(disk);
+    if (const std::string problem = summary.Open(summaryPath); !problem.empty()) {
+        std::fprintf(stderr, "tarvenna: cannot write %s: %s\n", Utf8FromPath(summaryPath).c_str(), problem.c_str());
+        return kOutputFailed;
+    }
     ProgressLine progress(options.count);
     progress.Show(0, 0);
 
     int status = kSuccess;
     std::uint32_t done = 0;
     for (; done < options.count; ++done) {
+        if (StopRequested(options.stop)) {
+            status = kInterrupted;
+            break;
+        }
         const std::uint32_t seed = options.firstSeed + done;
         const std::filesystem::path folder = options.folder / std::to_string(seed);
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        if (error) {
+        if (const std::string problem = MakeSeedFolder(disk, folder); !problem.empty()) {
             progress.End();
-            std::fprintf(stderr, "tarvenna: could not make the folder %s: %s\n", Utf8FromPath(folder).c_str(),
-                         error.message().c_str());
+            std::fprintf(stderr, "tarvenna: cannot write into %s: %s\n", Utf8FromPath(folder).c_str(), problem.c_str());
             status = kOutputFailed;
             break;
         }
@@ -100,33 +178,38 @@ int RunBatch(const BatchOptions& options)
         run.outputDirectory = folder;
         run.stop = options.stop;
         run.threads = options.threads;
+        run.onWaitingForFolder = SayWaitingForFolder;
         StatusLog statusLog;
         const SeedOutcome outcome = RunSeed(options.settings, run, options.spoiler, statusLog);
         if (outcome.result.stopped) {
+            std::error_code error;
             std::filesystem::remove(folder, error); // only if nothing was in it
             status = kInterrupted;
             break;
         }
         if (!outcome.made || outcome.result.outputFailed) {
             progress.End();
-            std::fprintf(stderr, "tarvenna: seed %u: %s\n", seed,
-                         outcome.made ? ("could not write " + outcome.result.outputError).c_str()
-                                      : "internal error: no deal of the items can ever pass");
-            status = outcome.made ? kOutputFailed : kInternalError;
+            const std::string what = outcome.result.outputFailed
+                                         ? "could not write " + outcome.result.outputError
+                                         : std::string("internal error: no deal of the items can ever pass");
+            std::fprintf(stderr, "tarvenna: seed %u: %s\n", seed, what.c_str());
+            status = outcome.result.outputFailed ? kOutputFailed : kInternalError;
             break;
         }
         if (outcome.result.doorMapIncomplete) status = kDoorMapIncomplete;
-        summary += SummaryRow(seed, outcome);
-        if (!writeSummary()) {
+        if (const std::string problem = summary.Append(SummaryRow(seed, outcome)); !problem.empty()) {
             progress.End();
+            std::fprintf(stderr, "tarvenna: could not write %s: %s\n", Utf8FromPath(summaryPath).c_str(),
+                         problem.c_str());
             return kOutputFailed;
         }
         progress.Show(done + 1, elapsed());
     }
     progress.End();
     std::fprintf(stderr, "%u of %u seeds in %s; summary: %s\n", done, options.count, Duration(elapsed()).c_str(),
-                 Utf8FromPath(options.folder / kSummaryName).c_str());
-    if (status == kInterrupted) std::fprintf(stderr, "tarvenna: interrupted; the seeds listed in the summary are whole\n");
+                 Utf8FromPath(summaryPath).c_str());
+    if (status == kInterrupted)
+        std::fprintf(stderr, "tarvenna: interrupted; the seeds listed in the summary are whole\n");
     return status;
 }
 

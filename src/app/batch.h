@@ -18,9 +18,10 @@ struct BatchOptions {
     const StopFlag* stop = nullptr;
 };
 
-// Generates the seeds in order with a progress line on standard error. The
-// summary is rewritten after every seed, so that an interrupted batch keeps
-// the seeds it finished and lists them. Returns the command's exit status.
+// Generates the seeds in order with a progress line on standard error. A
+// row is added to the summary after every seed, so that an interrupted batch
+// keeps the seeds it finished and lists them, and a later batch into the
+// same folder adds to it. Returns the command's exit status.
 int RunBatch(const BatchOptions& options);
 
 } // namespace tarvenna

@@ -10,10 +10,14 @@
 
 #include <cstdio>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
 #endif
+
+#include <cerrno>
+#include <cstdio>
 
 namespace tarvenna {
 namespace {
@@ -67,6 +71,10 @@ void StopOnInterrupt(StopFlag& stop)
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
 
+// The files are written through handles, never through the C runtime's
+// numbers, so none can take a closed stream's place.
+void OpenClosedStandardStreams() {}
+
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 #else
@@ -95,8 +103,30 @@ void StopOnInterrupt(StopFlag& stop)
     g_stop = &stop;
     std::signal(SIGINT, OnInterrupt);
     std::signal(SIGTERM, OnInterrupt);
+    std::signal(SIGHUP, OnInterrupt);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+void OpenClosedStandardStreams()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number is this one: those below are open by now.
+        const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        if (opened != fd && opened >= 0) close(opened);
+    }
 }
 
 #endif
+
+bool WriteStandardOutput(std::string_view text)
+{
+    errno = 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    if (written) return true;
+    const bool broken = errno == EPIPE;
+    std::clearerr(stdout);
+    return !broken;
+}
 
 } // namespace tarvenna

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/generator_state.h"
@@ -20,8 +21,18 @@ void UseBinaryStandardStreams();
 bool StandardErrorIsTerminal();
 
 // Ctrl-C (and, on Windows, Ctrl-Break and closing the console window; on
-// other systems SIGTERM) sets `stop`, so a long search ends promptly and
-// writes nothing.
+// other systems SIGTERM and SIGHUP) sets `stop`, so a long search ends
+// promptly and writes nothing. A closed pipe on standard output no longer
+// kills the process: writes to it fail instead (see WriteStandardOutput).
 void StopOnInterrupt(StopFlag& stop);
+
+// Opens the null device on standard input, output and error where they are
+// closed, so that no file the run creates takes their numbers and receives
+// what is meant for them.
+void OpenClosedStandardStreams();
+
+// Writes all of `text` to standard output; false once its reader has gone
+// (a broken pipe).
+bool WriteStandardOutput(std::string_view text);
 
 } // namespace tarvenna

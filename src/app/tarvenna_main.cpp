@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,33 +16,54 @@ namespace {
 
 tarvenna::StopFlag g_stop{false};
 
+// Every core by default; more threads than cores only share them, slower.
+unsigned SearchThreads(unsigned asked)
+{
+    const unsigned cores = std::thread::hardware_concurrency();
+    if (asked == 0) return std::max(1u, cores);
+    if (cores == 0 || asked <= cores) return asked;
+    std::fprintf(stderr, "tarvenna: note: --threads %u is more than the %u processors here: using %u\n", asked, cores,
+                 cores);
+    return cores;
+}
+
+int Run(const tarvenna::CommandLine& line)
+{
+    const unsigned threads = SearchThreads(line.threads);
+    if (!line.count) return tarvenna::RunOneSeed(line, threads, g_stop);
+    tarvenna::BatchOptions batch;
+    batch.settings = line.settings;
+    batch.firstSeed = *line.seed;
+    batch.count = *line.count;
+    batch.folder = line.outputDirectory;
+    batch.threads = threads;
+    batch.spoiler = line.spoiler;
+    batch.stop = &g_stop;
+    return tarvenna::RunBatch(batch);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    tarvenna::OpenClosedStandardStreams();
     tarvenna::UseBinaryStandardStreams();
-    const std::vector<std::string> arguments = tarvenna::Utf8Arguments(argc, argv);
-    const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
-    std::fputs(parsed.out.c_str(), stdout);
-    std::fputs(parsed.err.c_str(), stderr);
-    if (!parsed.commandLine) return parsed.exitCode;
-    const tarvenna::CommandLine& line = *parsed.commandLine;
-
-    tarvenna::StopOnInterrupt(g_stop);
-    const unsigned threads = line.threads != 0 ? line.threads : std::max(1u, std::thread::hardware_concurrency());
+    // Whatever goes wrong ends with a message and a status, never an abort:
+    // the file writer has removed its temporary files on the way out.
     try {
-        if (!line.count) return tarvenna::RunOneSeed(line, threads, g_stop);
-        tarvenna::BatchOptions batch;
-        batch.settings = line.settings;
-        batch.firstSeed = *line.seed;
-        batch.count = *line.count;
-        batch.folder = line.outputDirectory;
-        batch.threads = threads;
-        batch.spoiler = line.spoiler;
-        batch.stop = &g_stop;
-        return tarvenna::RunBatch(batch);
+        const std::vector<std::string> arguments = tarvenna::Utf8Arguments(argc, argv);
+        const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
+        tarvenna::WriteStandardOutput(parsed.out);
+        std::fputs(parsed.err.c_str(), stderr);
+        if (!parsed.commandLine) return parsed.exitCode;
+        tarvenna::StopOnInterrupt(g_stop);
+        return Run(*parsed.commandLine);
+    } catch (const std::bad_alloc&) {
+        std::fputs("\ntarvenna: internal error: out of memory\n", stderr);
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "\ntarvenna: %s\n", error.what());
-        return tarvenna::kInternalError;
+        std::fprintf(stderr, "\ntarvenna: internal error: %s\n", error.what());
+    } catch (...) {
+        std::fputs("\ntarvenna: internal error\n", stderr);
     }
+    return tarvenna::kInternalError;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <utility>
@@ -137,19 +138,76 @@ struct Normalized {
     std::string error;
 };
 
+// The character that starts `text` as U+XXXX, from its UTF-8 bytes, and
+// how many bytes it takes; a byte that starts no character counts alone.
+std::pair<char32_t, std::size_t> DecodeCharacter(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    const std::size_t length = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+    if (length == 1 || text.size() < length) return {lead, 1};
+    char32_t code = lead & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return {lead, 1};
+        code = (code << 6) | (byte(i) & 0x3F);
+    }
+    return {code, length};
+}
+
+// Characters that chat programs and word processors put in for a plain
+// dash or space, by name.
+const char* LookalikeName(char32_t code)
+{
+    switch (code) {
+    case 0x00A0: return "no-break space";
+    case 0x2002: return "en space";
+    case 0x2003: return "em space";
+    case 0x2009: return "thin space";
+    case 0x200B: return "zero-width space";
+    case 0x200C: return "zero-width non-joiner";
+    case 0x200D: return "zero-width joiner";
+    case 0x2010: return "hyphen";
+    case 0x2011: return "non-breaking hyphen";
+    case 0x2012: return "figure dash";
+    case 0x2013: return "en dash";
+    case 0x2014: return "em dash";
+    case 0x2060: return "word joiner";
+    case 0x202F: return "narrow no-break space";
+    case 0x2212: return "minus sign";
+    case 0x3000: return "ideographic space";
+    case 0xFEFF: return "zero-width no-break space";
+    case 0xFF0D: return "fullwidth hyphen-minus";
+    default: return nullptr;
+    }
+}
+
+std::string ForeignCharacterMessage(std::string_view text)
+{
+    const char raw = text.front();
+    if (raw > ' ' && raw < 0x7F)
+        return std::string("this share code has \"") + raw + "\" in it, which share codes never have";
+    const char32_t code = DecodeCharacter(text).first;
+    char number[16];
+    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(code));
+    const char* name = LookalikeName(code);
+    std::string message = std::string("this share code has ") + number;
+    if (name != nullptr) message += std::string(" (") + name + ")";
+    message += " in it, which share codes never have";
+    if (name != nullptr) message += ": type plain dashes and spaces instead";
+    return message;
+}
+
 Normalized Normalize(std::string_view text)
 {
     Normalized result;
-    for (const char raw : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char raw = text[i];
         if (raw == '-' || raw == ' ' || raw == '\t' || raw == '\r' || raw == '\n') continue;
         char c = raw >= 'a' && raw <= 'z' ? static_cast<char>(raw - 'a' + 'A') : raw;
         if (c == 'I' || c == 'L') c = '1';
         if (c == 'O') c = '0';
         if (kAlphabet.find(c) == std::string_view::npos) {
-            const bool printable = raw > ' ' && raw < 0x7F;
-            result.error = printable
-                               ? std::string("this share code has \"") + raw + "\" in it, which share codes never have"
-                               : "this share code has a character in it that share codes never have";
+            result.error = ForeignCharacterMessage(text.substr(i));
             return result;
         }
         result.symbols += c;
