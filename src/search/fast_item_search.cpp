@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <mutex>
 #include <thread>
 
@@ -525,16 +526,43 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
             report(lock);
         }
     } else {
+        std::exception_ptr failure; // the first thing that went wrong on a worker, thrown again here
         auto worker = [&] {
-            ChunkSearch search(*prepared_, nullptr);
-            while (searchChunk(search)) {
+            try {
+                ChunkSearch search(*prepared_, nullptr);
+                while (searchChunk(search)) {
+                }
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                if (!failure) failure = std::current_exception();
+                stopped.store(true);
             }
             std::lock_guard lock(mutex);
             --running;
             changed.notify_all();
         };
+        // A thread the system will not start means fewer of them; with none
+        // started, the caller's own thread searches.
         std::vector<std::thread> pool;
-        for (unsigned i = 0; i < workers; ++i) pool.emplace_back(worker);
+        pool.reserve(workers);
+        running = 0;
+        for (unsigned i = 0; i < workers; ++i) {
+            {
+                std::lock_guard lock(mutex);
+                ++running;
+            }
+            try {
+                pool.emplace_back(worker);
+            } catch (...) { // the system's refusal, or no memory for the thread's own state
+                std::lock_guard lock(mutex);
+                --running;
+                break;
+            }
+        }
+        if (pool.empty()) {
+            running = 1;
+            worker();
+        }
         {
             std::unique_lock lock(mutex);
             for (;;) {
@@ -548,6 +576,7 @@ ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads,
             }
         }
         for (std::thread& thread : pool) thread.join();
+        if (failure) std::rethrow_exception(failure);
     }
 
     ItemSearchResult result;

@@ -4,12 +4,18 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <tuple>
 
 #include "driver/generate_seed.h"
 #include "items/sequential_item_search.h"
 #include "search/search_plan.h"
+
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace tarvenna {
 namespace {
@@ -162,6 +168,34 @@ TEST(FastItemSearch, OneThreadSearchesOnTheCallersThreadAndStartsNoOther)
     }
 #endif
 }
+
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// A thread the system will not start means fewer threads, down to the
+// caller's own: the same answer, never an abort. The sanitizers need more
+// address space than the limit leaves.
+TEST(FastItemSearchDeathTest, ThreadsThatCannotStartLeaveTheSearchToTheCaller)
+{
+    const FastItemSearch fast(NoDealPasses(), {});
+    const ItemSearchResult alone = fast.Run(77, 1, nullptr, nullptr, 300000);
+    // Room for what the process holds and a little more, not for a thread's stack.
+    const auto leaveNoRoomForThreads = [] {
+        std::ifstream statm("/proc/self/statm");
+        std::uint64_t pages = 0;
+        statm >> pages;
+        rlimit limit{};
+        limit.rlim_cur = pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE)) + (6u << 20);
+        limit.rlim_max = RLIM_INFINITY;
+        setrlimit(RLIMIT_AS, &limit);
+    };
+    EXPECT_EXIT(
+        {
+            leaveNoRoomForThreads();
+            const ItemSearchResult result = fast.Run(77, 8, nullptr, nullptr, 300000);
+            std::_Exit(result.neverAccepted && result.attempts == alone.attempts ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+#endif
 
 // A plan that follows the wrong items still finds the right deals, only
 // slowly. On real tables it runs staged passes, which with the lead stage
