@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 #include <wx/button.h>
@@ -376,6 +377,9 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
     settings_ = form_.CollectSettings();
     seed_ = options.seed;
     if (form_.WantsSpoiler()) options.extraFiles = SpoilerFiles(settings_, seed_);
+    options.onWaitingForFolder = [this] {
+        CallAfter([this] { ShowNotice("Waiting for another Tarvenna run in this folder...", false); });
+    };
     RememberChoices();
     logText_->Clear();
     form_.DisableInputsForGood();
@@ -444,7 +448,7 @@ void CTarvennaDlg::StartGeneration(const RunOptions& options)
         CallAfter([this] { FlushLog(); });
     });
     logTimer_.Start(100);
-    worker_ = std::thread([this, options] {
+    auto run = [this, options] {
         GenerateResult result;
         std::string exceptionText;
         GameIdentity identity;
@@ -457,7 +461,12 @@ void CTarvennaDlg::StartGeneration(const RunOptions& options)
             exceptionText = error.what();
         }
         CallAfter([this, result, exceptionText, identity] { OnGenerationFinished(result, exceptionText, identity); });
-    });
+    };
+    try {
+        worker_ = std::thread(run);
+    } catch (const std::system_error&) {
+        run(); // no thread to be had: the window waits, but the run is made
+    }
 }
 
 void CTarvennaDlg::FlushLog()
@@ -496,6 +505,7 @@ void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std:
         ShowFailure("Could not write " + ToWx(result.outputError) +
                     ". Choose another output folder and run Tarvenna again.");
     } else {
+        failureNotice_->Hide(); // a wait for the folder may have shown there
         completionNotice_->Show();
         ShowGame(identity);
     }
@@ -521,8 +531,11 @@ void CTarvennaDlg::ShowGame(const GameIdentity& identity)
     }
 }
 
-void CTarvennaDlg::ShowFailure(const wxString& text)
+void CTarvennaDlg::ShowFailure(const wxString& text) { ShowNotice(text, true); }
+
+void CTarvennaDlg::ShowNotice(const wxString& text, bool failure)
 {
+    failureNotice_->SetForegroundColour(failure ? *wxRED : GetForegroundColour());
     failureNotice_->SetLabel(text);
     failureNotice_->Wrap(failureNotice_->GetSize().GetWidth());
     failureNotice_->SetToolTip(text);

@@ -76,6 +76,7 @@ private:
                               const tarvenna::GameIdentity& identity);
     void ShowGame(const tarvenna::GameIdentity& identity);
     void ShowFailure(const wxString& text);
+    void ShowNotice(const wxString& text, bool failure);
     void StopWorker();
 
     tarvenna::FormModel form_;
