@@ -154,7 +154,8 @@ void AddRunOptions(std::vector<Option>& options)
                        }});
     const std::string threads = "a whole number from 1 to " + std::to_string(CommandLine::kMaxThreads);
     options.push_back({"--threads", "N",
-                       "Threads for the item search (default: every core; the files do not depend on it)", threads,
+                       "Threads for the item search (default and most: every core; the files do not depend on it)",
+                       threads,
                        [threads](const std::string& text, CommandLine& line) -> std::string {
                            // Decimal only, as the seed: "010" is ten, not eight.
                            const std::optional<std::uint32_t> count = ParseSeed(text);
@@ -304,9 +305,11 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
                "Standard error ends with the seed, the share code and four check words:\n"
                "two players with the same check words have the same game.\n"
-               "Exit status: 0 success, 1 an output file could not be written, 2 bad options,\n"
-               "3 the door map is incomplete, 4 internal error, 6 the game differs from the\n"
-               "share code's (files kept), 130 interrupted (no file is written).");
+               "Exit status: 0 success, 1 an output file could not be written (or the folder\n"
+               "holds something Tarvenna leaves alone), 2 bad options, 3 the door map is\n"
+               "incomplete, 4 internal error, 6 the game differs from the share code's (files\n"
+               "kept), 130 interrupted by Ctrl-C, SIGTERM or SIGHUP (no file is written),\n"
+               "141 standard output was closed (the run stops as if interrupted).");
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
