@@ -51,12 +51,17 @@ std::vector<std::string> ValuesGiven(const std::vector<std::string>& arguments, 
     return values;
 }
 
-// The seed must be the decimal text given to --seed, never a default or a
-// number read some other way.
+// The seed must be the decimal text given to --seed (blanks around it
+// aside), never a default or a number read some other way.
 bool SeedWasGiven(const std::vector<std::string>& arguments, std::uint32_t seed)
 {
     return std::ranges::any_of(ValuesGiven(arguments, "--seed"), [seed](const std::string& text) {
-        return text.find_first_not_of("0123456789") == std::string::npos && tarvenna::ParseSeed(text) == seed;
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        const std::size_t last = text.find_last_not_of(" \t\r\n");
+        if (first == std::string::npos) return false;
+        const std::string digits = text.substr(first, last - first + 1);
+        return digits.find_first_not_of("0123456789") == std::string::npos && digits.size() <= 10 &&
+               std::stoull(digits) == seed;
     });
 }
 

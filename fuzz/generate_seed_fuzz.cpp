@@ -16,6 +16,7 @@
 #include <string>
 
 #include "core/settings.h"
+#include "settings/settings_table.h"
 #include "driver/game_invariants.h"
 
 namespace {
@@ -23,58 +24,24 @@ namespace {
 namespace fs = std::filesystem;
 
 using tarvenna::Settings;
-using tarvenna::SpawnCount;
 
 // Item searches past this many progress marks (10001 rejected deals each)
 // give up: about 0.2 s of search in the fuzz build, where most seeds need
 // none.
 constexpr std::uint64_t kMaxProgressMarks = 12;
 
-constexpr std::array<bool Settings::*, 6> kPoolOptions = {
-    &Settings::removeHealingItems,     &Settings::removeAmmo,
-    &Settings::removeInkRibbons,       &Settings::removeDefenceItems,
-    &Settings::swapWithSelfDefenseGun, &Settings::fuelCapsuleArmed};
-constexpr std::array<bool Settings::*, 8> kEnemyKinds = {
-    &Settings::allowZombies, &Settings::allowDogs, &Settings::allowHunters, &Settings::allowSpiders,
-    &Settings::allowSharks,  &Settings::allowBees, &Settings::allowChimera, &Settings::allowElderCrimsonHeads};
-
-bool Bit(std::uint8_t byte, int bit) { return ((byte >> bit) & 1u) != 0; }
-
-SpawnCount Spawns(std::uint8_t byte, int shift)
-{
-    switch ((byte >> shift) & 3u) {
-    case 1: return SpawnCount::Many;
-    case 2: return SpawnCount::None;
-    default: return SpawnCount::One;
-    }
-}
-
+// Four bytes of settings, each setting taking the bits a share code gives
+// it, in table order; a value past a choice's last reads as its first.
 Settings Decode(const std::uint8_t* bytes)
 {
-    const std::uint8_t options = bytes[4];
-    const std::uint8_t pool = bytes[5];
-    const std::uint8_t spawns = bytes[6];
-    const std::uint8_t switchedOff = bytes[7];
+    std::uint32_t bits = 0;
+    for (int i = 7; i >= 4; --i) bits = bits << 8 | bytes[i];
     Settings s;
-    s.character = Bit(options, 0) ? tarvenna::Character::Chris : tarvenna::Character::Jill;
-    s.difficulty = Bit(options, 1) ? tarvenna::Difficulty::Hard : tarvenna::Difficulty::Normal;
-    s.randomizeItems = !Bit(options, 2);
-    s.randomizeEnemies = Bit(options, 3);
-    s.randomizeDoors = Bit(options, 4);
-    s.randomizeLocks = Bit(options, 5);
-
-    for (std::size_t bit = 0; bit < kPoolOptions.size(); ++bit) s.*kPoolOptions[bit] = Bit(pool, static_cast<int>(bit));
-
-    s.tyrantSpawns = Spawns(spawns, 0);
-    s.yawnSpawns = Spawns(spawns, 2);
-    s.lisaSpawns = Spawns(spawns, 4);
-    const unsigned tyrantType = (spawns >> 6) & 3u;
-    s.tyrantType = tyrantType == 1   ? tarvenna::TyrantType::Lab
-                   : tyrantType == 2 ? tarvenna::TyrantType::Random
-                                     : tarvenna::TyrantType::Helipad;
-
-    for (std::size_t bit = 0; bit < kEnemyKinds.size(); ++bit)
-        s.*kEnemyKinds[bit] = !Bit(switchedOff, static_cast<int>(bit));
+    for (const tarvenna::SettingRow& row : tarvenna::kSettingsTable) {
+        const int value = static_cast<int>(bits & ((1u << row.codeBits) - 1));
+        bits >>= row.codeBits;
+        tarvenna::SetValue(s, row, value < tarvenna::ValueCount(row) ? value : 0);
+    }
 
     // What the dialog does to the options that door and lock mode need.
     if (s.randomizeDoors) {

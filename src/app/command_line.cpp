@@ -1,32 +1,16 @@
 #include "app/command_line.h"
 
 #include <functional>
-#include <span>
-#include <tuple>
 
 #include <CLI/CLI.hpp>
 
 #include "core/utf8_path.h"
 #include "core/version.h"
+#include "settings/settings_table.h"
 #include "share/share_code.h"
 
 namespace tarvenna {
 namespace {
-
-// One table per choice: the help, the check and the message all read it, so
-// they cannot disagree. Only these exact spellings are accepted.
-template <typename Value>
-struct Choice {
-    const char* spelling;
-    Value value;
-};
-
-constexpr Choice<Character> kCharacters[] = {{"jill", Character::Jill}, {"chris", Character::Chris}};
-constexpr Choice<Difficulty> kDifficulties[] = {{"normal", Difficulty::Normal}, {"hard", Difficulty::Hard}};
-constexpr Choice<SpawnCount> kSpawnCounts[] = {
-    {"one", SpawnCount::One}, {"many", SpawnCount::Many}, {"none", SpawnCount::None}};
-constexpr Choice<TyrantType> kTyrantTypes[] = {
-    {"helipad", TyrantType::Helipad}, {"lab", TyrantType::Lab}, {"random", TyrantType::Random}};
 
 // An option as CLI11 collects it (text only). Apply checks one occurrence's
 // text and stores it, or returns what is wrong with it.
@@ -56,92 +40,54 @@ Option FlagOption(std::string name, std::function<void(CommandLine&)> set, std::
     return {name, "", std::move(description), "", apply};
 }
 
-Option FlagOption(std::string name, bool Settings::*field, bool valueWhenGiven, std::string description)
+// A switch's option sets its field to the value it does not have by default.
+Option SwitchOption(const SettingRow& row)
 {
     return FlagOption(
-        std::move(name), [field, valueWhenGiven](CommandLine& line) { line.settings.*field = valueWhenGiven; },
-        std::move(description));
+        OptionName(row), [&row](CommandLine& line) { SetValue(line.settings, row, OptionValue(row) ? 1 : 0); },
+        row.help);
 }
 
-template <typename Value>
-std::string Spellings(std::span<const Choice<Value>> choices, const char* between, const char* beforeLast)
+// The words of a choice, joined: "jill, chris" with "|" or ", " and " or ".
+std::string Words(const SettingRow& row, const char* between, const char* beforeLast)
 {
     std::string text;
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-        if (i > 0) text += i + 1 == choices.size() ? beforeLast : between;
-        text += choices[i].spelling;
+    const int count = ValueCount(row);
+    for (int value = 0; value < count; ++value) {
+        if (value > 0) text += value + 1 == count ? beforeLast : between;
+        text += row.values[static_cast<std::size_t>(value)].word;
     }
     return text;
 }
 
-template <typename Value>
-Option ChoiceOption(std::string name, std::span<const Choice<Value>> choices, Value Settings::*field,
-                    std::string description)
+Option ChoiceOption(const SettingRow& row)
 {
-    std::string accepted = Spellings(choices, ", ", " or ");
-    auto apply = [name, choices, field, accepted](const std::string& text, CommandLine& line) -> std::string {
-        for (const Choice<Value>& choice : choices) {
-            if (text == choice.spelling) {
-                line.settings.*field = choice.value;
+    const std::string name = OptionName(row);
+    const std::string accepted = Words(row, ", ", " or ");
+    const char* byDefault = row.values[static_cast<std::size_t>(ValueOf(Settings{}, row))].word;
+    auto apply = [name, accepted, &row](const std::string& text, CommandLine& line) -> std::string {
+        for (int value = 0; value < ValueCount(row); ++value) {
+            if (text == row.values[static_cast<std::size_t>(value)].word) {
+                SetValue(line.settings, row, value);
                 return "";
             }
         }
         return MustBe(name, accepted, text);
     };
-    return {name, Spellings(choices, "|", "|"), std::move(description), accepted, apply};
+    return {name, Words(row, "|", "|"), std::string(row.help) + ": " + accepted + " (default: " + byDefault + ")",
+            accepted, apply};
 }
 
+// The seed, then every setting in the table's order.
 void AddGameOptions(std::vector<Option>& options)
 {
     const std::string seed = "a whole number from 0 to 4294967295";
     options.push_back({"--seed", "N", "Seed, decimal 0..4294967295 (default: the current time in seconds)", seed,
                        [seed](const std::string& text, CommandLine& line) -> std::string {
-                           line.seed = ParseSeed(text);
+                           line.seed = ParseSeedText(text);
                            return line.seed ? "" : MustBe("--seed", seed, text);
                        }});
-    options.push_back(ChoiceOption<Character>("--character", kCharacters, &Settings::character,
-                                              "Character: jill or chris (default: jill)"));
-    options.push_back(ChoiceOption<Difficulty>("--difficulty", kDifficulties, &Settings::difficulty,
-                                               "Difficulty: normal or hard (default: normal)"));
-    options.push_back(FlagOption("--no-items", &Settings::randomizeItems, false, "Keep every item in its own slot"));
-    for (auto [name, field, description] : {
-             std::tuple{"--enemies", &Settings::randomizeEnemies, "Randomize enemies"},
-             std::tuple{"--doors", &Settings::randomizeDoors,
-                        "Randomize doors (Normal only; not with --no-items or --locks)"},
-             std::tuple{"--locks", &Settings::randomizeLocks, "Randomize locks (not with --no-items or --doors)"},
-             std::tuple{"--remove-healing", &Settings::removeHealingItems, "Replace healing items with junk"},
-             std::tuple{"--remove-ammo", &Settings::removeAmmo, "Replace ammunition with junk"},
-             std::tuple{"--remove-ink-ribbons", &Settings::removeInkRibbons, "Replace ink ribbons with junk"},
-             std::tuple{"--remove-defence", &Settings::removeDefenceItems, "Replace defence items with junk"},
-             std::tuple{"--swap-self-defense-gun", &Settings::swapWithSelfDefenseGun,
-                        "Swap all non-key items with the Self Defense Gun"},
-             std::tuple{"--fuel-capsule-armed", &Settings::fuelCapsuleArmed, "Fuel Supply Capsule armed on pickup"}}) {
-        options.push_back(FlagOption(name, field, true, description));
-    }
-}
-
-void AddEnemyOptions(std::vector<Option>& options)
-{
-    for (auto [name, field, what] : {std::tuple{"--tyrant-spawns", &Settings::tyrantSpawns, "Tyrant"},
-                                     std::tuple{"--yawn-spawns", &Settings::yawnSpawns, "Yawn"},
-                                     std::tuple{"--lisa-spawns", &Settings::lisaSpawns, "Lisa"}}) {
-        options.push_back(ChoiceOption<SpawnCount>(
-            name, kSpawnCounts, field, std::string(what) + " spawns with --enemies: one, many or none (default: one)"));
-    }
-    options.push_back(ChoiceOption<TyrantType>(
-        "--tyrant-type", kTyrantTypes, &Settings::tyrantType,
-        "Tyrant type with --enemies: helipad, lab or random (default: helipad)"));
-    for (auto [name, field, what] : {std::tuple{"--no-zombies", &Settings::allowZombies, "zombies"},
-                                     std::tuple{"--no-dogs", &Settings::allowDogs, "dogs"},
-                                     std::tuple{"--no-hunters", &Settings::allowHunters, "hunters"},
-                                     std::tuple{"--no-spiders", &Settings::allowSpiders, "spiders"},
-                                     std::tuple{"--no-sharks", &Settings::allowSharks, "sharks"},
-                                     std::tuple{"--no-bees", &Settings::allowBees, "bees"},
-                                     std::tuple{"--no-chimera", &Settings::allowChimera, "chimera"},
-                                     std::tuple{"--no-elder-crimson-heads", &Settings::allowElderCrimsonHeads,
-                                                "elder crimson heads"}}) {
-        options.push_back(FlagOption(name, field, false, std::string("With --enemies: no ") + what));
-    }
+    for (const SettingRow& row : kSettingsTable) options.push_back(IsSwitch(row) ? SwitchOption(row) : ChoiceOption(row));
 }
 
 void AddRunOptions(std::vector<Option>& options)
@@ -158,7 +104,7 @@ void AddRunOptions(std::vector<Option>& options)
                        threads,
                        [threads](const std::string& text, CommandLine& line) -> std::string {
                            // Decimal only, as the seed: "010" is ten, not eight.
-                           const std::optional<std::uint32_t> count = ParseSeed(text);
+                           const std::optional<std::uint32_t> count = ParseSeedText(text);
                            if (!count || *count < 1 || *count > CommandLine::kMaxThreads)
                                return MustBe("--threads", threads, text);
                            line.threads = *count;
@@ -171,7 +117,7 @@ void AddRunOptions(std::vector<Option>& options)
     options.push_back({"--count", "N",
                        "Generate N seeds from --seed on, each into DIR/<seed>/, with DIR/summary.csv", count,
                        [count](const std::string& text, CommandLine& line) -> std::string {
-                           const std::optional<std::uint32_t> n = ParseSeed(text);
+                           const std::optional<std::uint32_t> n = ParseSeedText(text);
                            if (!n || *n < 1 || *n > CommandLine::kMaxCount) return MustBe("--count", count, text);
                            line.count = *n;
                            return "";
@@ -192,7 +138,6 @@ std::vector<Option> Options()
 {
     std::vector<Option> options;
     AddGameOptions(options);
-    AddEnemyOptions(options);
     for (Option& option : options) option.setsGame = true;
     AddRunOptions(options);
     return options;
@@ -269,18 +214,6 @@ std::string Unexpected(const CLI::App& app)
 }
 
 } // namespace
-
-std::optional<std::uint32_t> ParseSeed(const std::string& text)
-{
-    if (text.empty() || text.size() > 10) return std::nullopt;
-    std::uint64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (value > 0xFFFFFFFFu) return std::nullopt;
-    return static_cast<std::uint32_t>(value);
-}
 
 ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
 {

@@ -34,7 +34,4 @@ struct ParseOutcome {
 // setting combinations that the dialog can never produce.
 ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments);
 
-// Decimal 0..4294967295 only: no sign, no base prefix, no blanks.
-std::optional<std::uint32_t> ParseSeed(const std::string& text);
-
 } // namespace tarvenna

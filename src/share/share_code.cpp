@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "settings/settings_table.h"
+
 namespace tarvenna {
 namespace {
 
@@ -30,35 +32,14 @@ constexpr int kStreamSymbols = kStreamBits / kSymbolBits;
 constexpr std::size_t kCodeLength = 1 + kStreamSymbols; // with the mark
 constexpr std::size_t kGroupLength = 4;
 
-// Checked at compile time so that a new setting cannot be left out of the
-// code: an aggregate takes at most one initializer per field.
-struct AnyField {
-    template <class T>
-    operator T() const;
-};
-template <class T, class... Fields>
-constexpr std::size_t FieldCount()
+// The bits the settings take in a code: a new setting needs a new format.
+constexpr int SettingsBits()
 {
-    if constexpr (requires { T{Fields{}..., AnyField{}}; }) return FieldCount<T, Fields..., AnyField>();
-    else return sizeof...(Fields);
+    int bits = 0;
+    for (const SettingRow& row : kSettingsTable) bits += row.codeBits;
+    return bits;
 }
-
-// The switches, in code order, after the character and the difficulty.
-constexpr std::array kSwitches = {
-    &Settings::randomizeItems,   &Settings::randomizeEnemies,   &Settings::randomizeDoors,
-    &Settings::randomizeLocks,   &Settings::removeHealingItems, &Settings::removeAmmo,
-    &Settings::removeInkRibbons, &Settings::removeDefenceItems, &Settings::swapWithSelfDefenseGun,
-    &Settings::fuelCapsuleArmed, &Settings::allowZombies,       &Settings::allowDogs,
-    &Settings::allowHunters,     &Settings::allowSpiders,       &Settings::allowSharks,
-    &Settings::allowBees,        &Settings::allowChimera,       &Settings::allowElderCrimsonHeads,
-};
-// Then the four three-way choices, two bits each.
-constexpr std::array kSpawnCounts = {&Settings::tyrantSpawns, &Settings::yawnSpawns, &Settings::lisaSpawns};
-constexpr int kChoiceBits = 2;
-
-static_assert(FieldCount<Settings>() == 2 + kSwitches.size() + kSpawnCounts.size() + 1,
-              "every setting must go into the share code");
-static_assert(2 + kSwitches.size() + (kSpawnCounts.size() + 1) * kChoiceBits == kSettingsBits);
+static_assert(SettingsBits() == kSettingsBits, "the settings no longer fit the code's format");
 
 class BitStream {
 public:
@@ -93,30 +74,33 @@ private:
     std::size_t read_ = 0;
 };
 
+// The one-bit settings first, then the two-bit ones, each in table order:
+// the layout of the codes players have shared.
+template <typename Visit>
+void ForEachInCodeOrder(Visit&& visit)
+{
+    for (const int width : {1, 2})
+        for (const SettingRow& row : kSettingsTable)
+            if (row.codeBits == width) visit(row);
+}
+
 void PutSettings(const Settings& settings, BitStream& bits)
 {
-    bits.Put(settings.character == Character::Chris ? 1 : 0, 1);
-    bits.Put(settings.difficulty == Difficulty::Hard ? 1 : 0, 1);
-    for (const auto field : kSwitches) bits.Put(settings.*field ? 1 : 0, 1);
-    for (const auto field : kSpawnCounts) bits.Put(static_cast<std::uint32_t>(settings.*field), kChoiceBits);
-    bits.Put(static_cast<std::uint32_t>(settings.tyrantType), kChoiceBits);
+    ForEachInCodeOrder([&](const SettingRow& row) {
+        bits.Put(static_cast<std::uint32_t>(ValueOf(settings, row)), row.codeBits);
+    });
 }
 
 // False when a choice holds a value that no setting has.
 bool TakeSettings(BitStream& bits, Settings& settings)
 {
-    settings.character = bits.Take(1) != 0 ? Character::Chris : Character::Jill;
-    settings.difficulty = bits.Take(1) != 0 ? Difficulty::Hard : Difficulty::Normal;
-    for (const auto field : kSwitches) settings.*field = bits.Take(1) != 0;
     bool known = true;
-    for (const auto field : kSpawnCounts) {
-        const std::uint32_t value = bits.Take(kChoiceBits);
-        known = known && value <= static_cast<std::uint32_t>(SpawnCount::None);
-        settings.*field = static_cast<SpawnCount>(value);
-    }
-    const std::uint32_t tyrant = bits.Take(kChoiceBits);
-    settings.tyrantType = static_cast<TyrantType>(tyrant);
-    return known && tyrant <= static_cast<std::uint32_t>(TyrantType::Random);
+    ForEachInCodeOrder([&](const SettingRow& row) {
+        const int value = static_cast<int>(bits.Take(row.codeBits));
+        if (value < ValueCount(row)) SetValue(settings, row, value);
+        else known = false;
+    });
+    return known;
 }
 
 // 1098 -> "1.098"

@@ -1,9 +1,8 @@
 #include "spoiler/settings_json.h"
 
 #include <string>
-#include <type_traits>
 
-#include "spoiler/settings_fields.h"
+#include "settings/settings_table.h"
 
 namespace tarvenna {
 namespace {
@@ -11,32 +10,23 @@ namespace {
 template <typename Json>
 std::optional<Settings> ReadSettings(const Json& json)
 {
-    if (!json.is_object() || json.size() != kSettingsFields.size()) return std::nullopt;
+    if (!json.is_object() || json.size() != kSettingsTable.size()) return std::nullopt;
     Settings settings;
-    for (const SettingsField& field : kSettingsFields) {
-        const auto value = json.find(field.key);
+    for (const SettingRow& row : kSettingsTable) {
+        const auto value = json.find(row.json);
         if (value == json.end()) return std::nullopt;
-        const bool read = std::visit(
-            [&](auto member) {
-                using Value = std::remove_reference_t<decltype(settings.*member)>;
-                if constexpr (std::is_same_v<Value, bool>) {
-                    if (!value->is_boolean()) return false;
-                    settings.*member = value->template get<bool>();
-                    return true;
-                } else {
-                    if (!value->is_string()) return false;
-                    const std::string& text = value->template get_ref<const std::string&>();
-                    for (const Spelling<Value>& spelling : SpellingsOf(Value{})) {
-                        if (text == spelling.text) {
-                            settings.*member = spelling.value;
-                            return true;
-                        }
-                    }
-                    return false;
-                }
-            },
-            field.member);
-        if (!read) return std::nullopt;
+        if (IsSwitch(row)) {
+            if (!value->is_boolean()) return std::nullopt;
+            SetValue(settings, row, value->template get<bool>() ? 1 : 0);
+            continue;
+        }
+        if (!value->is_string()) return std::nullopt;
+        const std::string& text = value->template get_ref<const std::string&>();
+        int found = -1;
+        for (int choice = 0; choice < ValueCount(row); ++choice)
+            if (text == row.values[static_cast<std::size_t>(choice)].json) found = choice;
+        if (found < 0) return std::nullopt;
+        SetValue(settings, row, found);
     }
     return settings;
 }
@@ -46,18 +36,12 @@ std::optional<Settings> ReadSettings(const Json& json)
 nlohmann::ordered_json SettingsToJson(const Settings& settings)
 {
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    for (const SettingsField& field : kSettingsFields) {
-        std::visit(
-            [&](auto member) {
-                using Value = std::remove_cvref_t<decltype(settings.*member)>;
-                if constexpr (std::is_same_v<Value, bool>) {
-                    json[field.key] = settings.*member;
-                } else {
-                    for (const Spelling<Value>& spelling : SpellingsOf(Value{}))
-                        if (spelling.value == settings.*member) json[field.key] = spelling.text;
-                }
-            },
-            field.member);
+    for (const SettingRow& row : kSettingsTable) {
+        const int value = ValueOf(settings, row);
+        if (IsSwitch(row))
+            json[row.json] = value != 0;
+        else
+            json[row.json] = row.values[static_cast<std::size_t>(value)].json;
     }
     return json;
 }

@@ -16,8 +16,8 @@
 #include "core/status_log.h"
 #include "share/game_identity.h"
 #include "share/share_code.h"
-#include "ui/form_model.h"
-#include "ui/log_view.h"
+#include "form/form_model.h"
+#include "form/log_view.h"
 
 class wxConfigBase;
 class wxDirPickerCtrl;

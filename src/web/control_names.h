@@ -1,18 +1,20 @@
 #pragma once
 
 #include <optional>
-#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tarvenna {
 
-// The page's names of the dialog's check boxes and radio buttons.
-struct ControlName {
-    const char* name;
+// The page's names of the dialog's check boxes and radio buttons: the
+// settings table's, and the spoiler box.
+struct PageControl {
+    std::string name;
     int id; // control_id::
 };
 
-std::span<const ControlName> ControlNames();
+const std::vector<PageControl>& PageControls();
 std::optional<int> ControlIdOfName(std::string_view name);
 
 } // namespace tarvenna

@@ -33,7 +33,7 @@ Json Error(const std::string& message) { return Json{{"error", message}}; }
 Json FormReply(const FormModel& form, bool changed)
 {
     Json controls = Json::object();
-    for (const ControlName& control : ControlNames())
+    for (const PageControl& control : PageControls())
         controls[control.name] = {{"checked", form.IsChecked(control.id)}, {"enabled", form.IsEnabled(control.id)}};
     return Json{{"controls", controls},
                 {"settings", SettingsToJson(form.CollectSettings())},

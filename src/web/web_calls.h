@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/status_log.h"
-#include "ui/form_model.h"
+#include "form/form_model.h"
 
 namespace tarvenna {
 

@@ -74,7 +74,7 @@ TEST(CommandLine, BadValuesAreRefusedNamingWhatIsAccepted)
     const std::pair<Arguments, std::string> cases[] = {
         {{"--seed", "-1"}, "--seed must be a whole number from 0 to 4294967295, not '-1'"},
         {{"--seed", "4294967296"}, "--seed must be a whole number from 0 to 4294967295, not '4294967296'"},
-        {{"--seed", " 5"}, "--seed must be a whole number from 0 to 4294967295, not ' 5'"},
+        {{"--seed", "5 5"}, "--seed must be a whole number from 0 to 4294967295, not '5 5'"},
         {{"--seed", ""}, "--seed must be a whole number from 0 to 4294967295, not ''"},
         {{"--character", "bob"}, "--character must be jill or chris, not 'bob'"},
         {{"--character", "1"}, "--character must be jill or chris, not '1'"},

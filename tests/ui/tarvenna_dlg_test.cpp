@@ -47,7 +47,7 @@
 #include "share/game_identity.h"
 #include "share/share_code.h"
 #include "spoiler/spoiler.h"
-#include "ui/log_view.h"
+#include "form/log_view.h"
 
 namespace {
 

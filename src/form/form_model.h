@@ -7,49 +7,17 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "settings/settings_table.h"
 
 namespace tarvenna {
 
-// Ids of the dialog's controls. The toolkit uses them as window ids too.
+// Ids of the dialog's other controls (the settings' own are in the settings
+// table). The toolkit uses them as window ids too.
 namespace control_id {
-inline constexpr int kJill = 1002;
-inline constexpr int kChris = 1003;
-inline constexpr int kItems = 1004;
-inline constexpr int kEnemies = 1005;
-inline constexpr int kDoors = 1006;
-inline constexpr int kNormal = 1007;
-inline constexpr int kHard = 1008;
 inline constexpr int kGenerate = 1009;
-inline constexpr int kHealingItems = 1010;
-inline constexpr int kAmmo = 1011;
-inline constexpr int kInkRibbons = 1012;
-inline constexpr int kDefenceItems = 1013;
-inline constexpr int kSwapWithSelfDefenseGun = 1014;
-inline constexpr int kFuelCapsuleArmed = 1015;
-inline constexpr int kTyrantOne = 1016;
-inline constexpr int kTyrantMany = 1017;
-inline constexpr int kTyrantNone = 1018;
-inline constexpr int kYawnOne = 1019;
-inline constexpr int kYawnMany = 1020;
-inline constexpr int kYawnNone = 1021;
-inline constexpr int kLisaOne = 1022;
-inline constexpr int kLisaMany = 1023;
-inline constexpr int kLisaNone = 1024;
-inline constexpr int kTyrantHelipad = 1025;
-inline constexpr int kTyrantLab = 1026;
-inline constexpr int kTyrantRandom = 1027;
 inline constexpr int kStatusLog = 1028;
 inline constexpr int kVersion = 1029;
 inline constexpr int kCompletionNotice = 1030;
-inline constexpr int kZombies = 1031;
-inline constexpr int kDogs = 1032;
-inline constexpr int kHunters = 1033;
-inline constexpr int kSpiders = 1034;
-inline constexpr int kSharks = 1035;
-inline constexpr int kBees = 1036;
-inline constexpr int kLocks = 1037;
-inline constexpr int kChimera = 1038;
-inline constexpr int kElderCrimsonHeads = 1039;
 // Our two additions: the seed and the folder the files go to.
 inline constexpr int kSeed = 1040;
 inline constexpr int kOutputFolder = 1041;
@@ -135,8 +103,8 @@ struct SeedChoice {
     std::uint32_t seed = 0; // for Fixed
 };
 
-// Empty or blank: the current time. Otherwise a decimal 0..4294967295,
-// blanks around it allowed; anything else is invalid.
+// Empty or blank: the current time. Otherwise a seed as ParseSeedText reads
+// it; anything else is invalid.
 SeedChoice ParseSeedField(std::string_view text);
 
 } // namespace tarvenna

@@ -1,4 +1,4 @@
-#include "ui/log_view.h"
+#include "form/log_view.h"
 
 #include <string>
 #include <vector>
