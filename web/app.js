@@ -45,7 +45,7 @@
   let run = null; // the run in progress, or null
   let runs = 0;
   let downloadUrls = [];
-  let loadedGame = null; // the game of the last code loaded: settings, seed, check words
+  let loadedGame = null; // the game of the last code loaded: settings, seed, check value
 
   function call(request) {
     return JSON.parse(core.ccall('tarvenna_call', 'string', ['string'], [JSON.stringify(request)]));
@@ -132,17 +132,6 @@
     result.hidden = false;
     // The address is the game: a bookmark or a shared link brings it back.
     history.replaceState(null, '', `${location.pathname}${location.search}#${reply.shareCode}`);
-  }
-
-  // Another build may make another game of the same code; the files are
-  // offered all the same, but the players must know it is not the shared game.
-  function warnOfAnotherGame(job, reply) {
-    if (loadedGame === null || loadedGame.seed !== job.seed) return;
-    if (JSON.stringify(loadedGame.settings) !== JSON.stringify(job.settings)) return;
-    if (loadedGame.checkWords === reply.checkWords) return;
-    showMessage(notice, `This version of Tarvenna made a different game from the loaded code: its check words are ` +
-      `"${reply.checkWords}", the code's are "${loadedGame.checkWords}". The files are offered all the same, ` +
-      'but they are not the shared game.');
   }
 
   // --- Workers ---------------------------------------------------------------
@@ -320,13 +309,18 @@
       if (idle.length === 0) replaceBusyWorkers();
       const entry = (idle.length > 0 ? idle : workers).reduce((a, b) => (b.requests > a.requests ? b : a));
       const request = { call: 'generate', settings: job.settings, seed: job.seed, spoiler: job.spoiler, deals };
+      // A run of a loaded code's game: the module says whether this build made that game.
+      if (loadedGame !== null && loadedGame.seed === job.seed &&
+          JSON.stringify(loadedGame.settings) === JSON.stringify(job.settings)) {
+        request.expectedCheckValue = loadedGame.checkValue;
+      }
       const message = await send(entry, request);
       if (job !== run) return;
       const reply = message.reply;
       if (reply.log !== undefined) showLog(reply.log);
       if (reply.error !== undefined || !reply.ok) throw new Error(reply.error || 'The files could not be made.');
       showResult(reply, message.files);
-      warnOfAnotherGame(job, reply);
+      if (reply.notice !== undefined) showMessage(notice, `${reply.notice[0].toUpperCase()}${reply.notice.slice(1)}.`);
       const seconds = (performance.now() - job.started) / 1000;
       page.dataset.seconds = seconds.toFixed(3);
       setState('done');
@@ -360,7 +354,7 @@
   function loadCode(text) {
     if (!applyFormReply(call({ call: 'form', op: 'code', code: text }))) return false;
     seedField.value = String(formReply.seed);
-    loadedGame = { settings: formReply.settings, seed: formReply.seed, checkWords: formReply.checkWords };
+    loadedGame = { settings: formReply.settings, seed: formReply.seed, checkValue: formReply.checkValue };
     return true;
   }
 

@@ -76,7 +76,7 @@ private:
     bool open_ = false;
 };
 
-std::string SummaryRow(std::uint32_t seed, const SeedOutcome& outcome)
+std::string SummaryRow(std::uint32_t seed, const GameResult& outcome)
 {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", outcome.seconds);
@@ -173,30 +173,30 @@ int RunBatch(const BatchOptions& options)
             status = kOutputFailed;
             break;
         }
-        RunOptions run;
-        run.seed = seed;
-        run.outputDirectory = folder;
-        run.stop = options.stop;
-        run.threads = options.threads;
-        run.onWaitingForFolder = SayWaitingForFolder;
+        GameRequest request;
+        request.settings = options.settings;
+        request.seed = seed;
+        request.folder = folder;
+        request.spoiler = options.spoiler;
+        request.stop = options.stop;
+        request.threads = options.threads;
+        request.onWaitingForFolder = SayWaitingForFolder;
         StatusLog statusLog;
-        const SeedOutcome outcome = RunSeed(options.settings, run, options.spoiler, statusLog);
-        if (outcome.result.stopped) {
+        GeneratorState state;
+        const GameResult outcome = MakeGame(request, state, statusLog);
+        if (outcome.outcome == GameOutcome::Stopped) {
             std::error_code error;
             std::filesystem::remove(folder, error); // only if nothing was in it
             status = kInterrupted;
             break;
         }
-        if (!outcome.made || outcome.result.outputFailed) {
+        if (!FilesWritten(outcome.outcome)) {
             progress.End();
-            const std::string what = outcome.result.outputFailed
-                                         ? "could not write " + outcome.result.outputError
-                                         : std::string("internal error: no deal of the items can ever pass");
-            std::fprintf(stderr, "tarvenna: seed %u: %s\n", seed, what.c_str());
-            status = outcome.result.outputFailed ? kOutputFailed : kInternalError;
+            std::fprintf(stderr, "tarvenna: seed %u: %s\n", seed, outcome.message.c_str());
+            status = ExitStatusOf(outcome.outcome);
             break;
         }
-        if (outcome.result.doorMapIncomplete) status = kDoorMapIncomplete;
+        if (outcome.outcome == GameOutcome::DoorMapIncomplete) status = kDoorMapIncomplete;
         if (const std::string problem = summary.Append(SummaryRow(seed, outcome)); !problem.empty()) {
             progress.End();
             std::fprintf(stderr, "tarvenna: could not write %s: %s\n", Utf8FromPath(summaryPath).c_str(),

@@ -1,45 +1,45 @@
 #include "app/run_seed.h"
 
-#include <chrono>
 #include <cstdio>
 
 #include "app/console.h"
-#include "share/check_words.h"
-#include "spoiler/playthrough.h"
-#include "spoiler/spoiler.h"
 
 namespace tarvenna {
 
-SeedOutcome RunSeed(const Settings& settings, RunOptions options, bool spoiler, StatusLog& statusLog)
+int ExitStatusOf(GameOutcome outcome)
 {
-    if (spoiler) options.extraFiles = SpoilerFiles(settings, options.seed);
-    const auto start = std::chrono::steady_clock::now();
-    GeneratorState state;
-    SeedOutcome outcome;
-    outcome.result = GenerateSeed(settings, options, state, statusLog);
-    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    outcome.made = !outcome.result.stopped && !outcome.result.itemsNeverPass && !outcome.result.folderRefused;
-    if (!outcome.made) return outcome;
-    outcome.identity = IdentifyGame(settings, options.seed, state);
-    outcome.attempts = state.itemAttempts;
-    const Playthrough playthrough = ComputePlaythrough(settings, state);
-    if (playthrough.modelled) outcome.sphereCount = playthrough.SphereCount();
-    return outcome;
+    switch (outcome) {
+    case GameOutcome::Written:
+        return kSuccess;
+    case GameOutcome::DoorMapIncomplete:
+        return kDoorMapIncomplete;
+    case GameOutcome::OtherGame:
+        return kOtherGame;
+    case GameOutcome::Stopped:
+        return kInterrupted;
+    case GameOutcome::FolderRefused:
+    case GameOutcome::WriteFailed:
+        return kOutputFailed;
+    case GameOutcome::NoDealPasses:
+    case GameOutcome::Failed:
+        break;
+    }
+    return kInternalError;
 }
 
-void SayWaitingForFolder()
-{
-    std::fputs("tarvenna: waiting for another Tarvenna run in this folder\n", stderr);
-}
+void SayWaitingForFolder() { std::fputs("tarvenna: waiting for another Tarvenna run in this folder\n", stderr); }
 
 int RunOneSeed(const CommandLine& line, unsigned threads, StopFlag& stop)
 {
-    RunOptions options;
-    options.seed = line.seed.value_or(SeedFromClock());
-    options.outputDirectory = line.outputDirectory;
-    options.stop = &stop;
-    options.threads = threads;
-    options.onWaitingForFolder = SayWaitingForFolder;
+    GameRequest request;
+    request.settings = line.settings;
+    request.seed = line.seed.value_or(SeedFromClock());
+    request.expectedCheckValue = line.expectedCheckValue;
+    request.folder = line.outputDirectory;
+    request.spoiler = line.spoiler;
+    request.threads = threads;
+    request.stop = &stop;
+    request.onWaitingForFolder = SayWaitingForFolder;
 
     StatusLog statusLog;
     bool outputClosed = false;
@@ -48,47 +48,24 @@ int RunOneSeed(const CommandLine& line, unsigned threads, StopFlag& stop)
         outputClosed = true;
         stop.store(true);
     });
-    const SeedOutcome outcome = RunSeed(line.settings, options, line.spoiler, statusLog);
-    const GenerateResult& result = outcome.result;
+    GeneratorState state;
+    const GameResult game = MakeGame(request, state, statusLog);
 
-    if (result.stopped) {
-        std::fprintf(stderr, outputClosed ? "tarvenna: standard output was closed; no file was written\n"
-                                          : "\ntarvenna: interrupted; no file was written\n");
-        return outputClosed ? kOutputClosed : kInterrupted;
-    }
-    if (result.outputFailed && !outcome.made) {
-        std::fprintf(stderr, "tarvenna: cannot write %s\n", result.outputError.c_str());
-        return kOutputFailed;
-    }
-    std::fprintf(stderr, "seed: %u\n", options.seed);
-    if (result.itemsNeverPass) {
-        std::fprintf(stderr, "tarvenna: internal error: no deal of the items can ever pass with this seed and "
-                             "these settings; no file was written; try another seed\n");
-        return kInternalError;
-    }
-    if (result.outputFailed) {
-        std::fprintf(stderr, "tarvenna: could not write %s\n", result.outputError.c_str());
-        return kOutputFailed;
-    }
+    if (game.made) std::fprintf(stderr, "seed: %u\n", game.seed);
     // Only for files that are there: a code or words of a game not written would mislead.
-    std::fprintf(stderr, "share: %s\ncheck: %s\n", outcome.identity.shareCode.c_str(),
-                 outcome.identity.checkWords.c_str());
+    if (FilesWritten(game.outcome))
+        std::fprintf(stderr, "share: %s\ncheck: %s\n", game.identity.shareCode.c_str(),
+                     game.identity.checkWords.c_str());
     if (outputClosed) {
-        std::fprintf(stderr, "tarvenna: standard output was closed; the files were written\n");
+        std::fprintf(stderr, FilesWritten(game.outcome)
+                                 ? "tarvenna: standard output was closed; the files were written\n"
+                                 : "tarvenna: standard output was closed; no file was written\n");
         return kOutputClosed;
     }
-    if (result.doorMapIncomplete) {
-        std::fprintf(stderr, "tarvenna: the door map of this seed is incomplete: some doors were left unjoined\n");
-        return kDoorMapIncomplete;
-    }
-    if (line.expectedCheckValue && *line.expectedCheckValue != outcome.identity.checkValue) {
-        std::fprintf(stderr,
-                     "tarvenna: warning: this is not the game the share code was made from (its check words are "
-                     "\"%s\"): this build of Tarvenna made a different game; the files are kept\n",
-                     CheckWordsText(*line.expectedCheckValue).c_str());
-        return kOtherGame;
-    }
-    return kSuccess;
+    if (!game.message.empty())
+        std::fprintf(stderr, "%starvenna: %s\n", game.outcome == GameOutcome::Stopped ? "\n" : "",
+                     game.message.c_str());
+    return ExitStatusOf(game.outcome);
 }
 
 } // namespace tarvenna

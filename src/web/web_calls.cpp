@@ -12,10 +12,9 @@
 #include "driver/item_stage.h"
 #include "search/fast_item_search.h"
 #include "share/check_words.h"
-#include "share/game_identity.h"
+#include "game/make_game.h"
 #include "share/share_code.h"
 #include "spoiler/settings_json.h"
-#include "spoiler/spoiler.h"
 #include "web/control_names.h"
 
 namespace tarvenna {
@@ -60,7 +59,9 @@ Json FormCall(FormModel& form, const Json& request)
         if (!form.ShowSettings(reading.game.settings)) return Error("the form cannot show this code's settings");
         Json reply = FormReply(form, true);
         reply["seed"] = reading.game.seed;
-        reply["checkWords"] = CheckWordsText(reading.game.checkValue); // of the game the code was made from
+        // Of the game the code was made from: a run of it sends the value back as expectedCheckValue.
+        reply["checkWords"] = CheckWordsText(reading.game.checkValue);
+        reply["checkValue"] = reading.game.checkValue;
         return reply;
     }
     throw BadRequest{"no form operation is called " + request.at("op").dump()};
@@ -177,46 +178,40 @@ void ClearFolder(const std::filesystem::path& folder)
 
 Json GenerateCall(WebSession& session, const Json& request)
 {
-    const Settings settings = SettingsOf(request);
-    const bool spoiler = request.value("spoiler", false);
-    RunOptions options;
-    options.seed = SeedOf(request);
-    options.outputDirectory = session.outputDirectory;
-    if (spoiler) options.extraFiles = SpoilerFiles(settings, options.seed);
+    GameRequest game;
+    game.settings = SettingsOf(request);
+    game.spoiler = request.value("spoiler", false);
+    game.seed = SeedOf(request);
+    game.folder = session.outputDirectory;
+    if (request.contains("expectedCheckValue")) game.expectedCheckValue = request.at("expectedCheckValue").get<std::uint32_t>();
     std::size_t round = 0;
     std::string fault;
     if (request.contains("deals")) {
         if (!request.at("deals").is_array())
             throw BadRequest{"deals must be a list, not " + request.at("deals").dump()};
-        options.itemSearcher = DecidedSearcher(request.at("deals"), round, fault);
+        game.itemSearcher = DecidedSearcher(request.at("deals"), round, fault);
     }
 
     ClearFolder(session.outputDirectory);
     StatusLog statusLog;
     if (session.onLog) statusLog.SetListener(session.onLog);
     GeneratorState state;
-    const GenerateResult result = GenerateSeed(settings, options, state, statusLog);
-    Json reply{{"ok", false}, {"log", statusLog.Text()}};
+    const GameResult result = MakeGame(game, state, statusLog);
     if (!fault.empty()) throw BadRequest{fault};
-    if (result.stopped) throw BadRequest{"the run was stopped"};
-    if (result.itemsNeverPass) {
-        reply["error"] = "no deal of the items can ever pass with this seed";
+    if (result.outcome == GameOutcome::Stopped) throw BadRequest{"the run was stopped"};
+    Json reply{{"ok", FilesWritten(result.outcome)}, {"log", statusLog.Text()}};
+    if (!FilesWritten(result.outcome)) {
+        reply["error"] = result.message;
         return reply;
     }
-    if (result.outputFailed) {
-        reply["error"] = "could not write " + result.outputError;
-        return reply;
-    }
-
     Json files = Json::array();
-    for (const std::string& name : result.files)
+    for (const std::string& name : result.generated.files)
         files.push_back({{"name", name}, {"path", (session.outputDirectory / name).generic_string()}});
-    const GameIdentity identity = IdentifyGame(settings, options.seed, state);
-    reply["ok"] = true;
     reply["files"] = files;
-    reply["shareCode"] = identity.shareCode;
-    reply["checkWords"] = identity.checkWords;
-    reply["attempts"] = state.itemAttempts;
+    reply["shareCode"] = result.identity.shareCode;
+    reply["checkWords"] = result.identity.checkWords;
+    reply["attempts"] = result.attempts;
+    if (!result.message.empty()) reply["notice"] = result.message;
     return reply;
 }
 
