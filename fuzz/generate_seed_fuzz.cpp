@@ -16,8 +16,8 @@
 #include <string>
 
 #include "core/settings.h"
-#include "settings/settings_table.h"
-#include "driver/game_invariants.h"
+#include "support/checked_run.h"
+#include "support/fuzz_settings.h"
 
 namespace {
 
@@ -29,29 +29,6 @@ using tarvenna::Settings;
 // give up: about 0.2 s of search in the fuzz build, where most seeds need
 // none.
 constexpr std::uint64_t kMaxProgressMarks = 12;
-
-// Four bytes of settings, each setting taking the bits a share code gives
-// it, in table order; a value past a choice's last reads as its first.
-Settings Decode(const std::uint8_t* bytes)
-{
-    std::uint32_t bits = 0;
-    for (int i = 7; i >= 4; --i) bits = bits << 8 | bytes[i];
-    Settings s;
-    for (const tarvenna::SettingRow& row : tarvenna::kSettingsTable) {
-        const int value = static_cast<int>(bits & ((1u << row.codeBits) - 1));
-        bits >>= row.codeBits;
-        tarvenna::SetValue(s, row, value < tarvenna::ValueCount(row) ? value : 0);
-    }
-
-    // What the dialog does to the options that door and lock mode need.
-    if (s.randomizeDoors) {
-        s.difficulty = tarvenna::Difficulty::Normal;
-        s.randomizeItems = true;
-        s.randomizeLocks = false;
-    }
-    if (s.randomizeLocks) s.randomizeItems = true;
-    return s;
-}
 
 // One folder per process, removed when the fuzzer exits. In memory where
 // the system has such a folder: the files are synced to the disk on every
@@ -90,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < sizeof bytes && i < size; ++i) bytes[i] = data[i];
     const std::uint32_t seed = static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
                                static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    const Settings settings = Decode(bytes);
+    const Settings settings = tarvenna::SettingsFromFuzzBytes(bytes + 4);
     if (*tarvenna::SettingsConflict(settings) != '\0') Fail(seed, settings, tarvenna::SettingsConflict(settings));
 
     tarvenna::CheckedRun run;

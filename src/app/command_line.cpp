@@ -122,6 +122,14 @@ void AddRunOptions(std::vector<Option>& options)
                            line.count = *n;
                            return "";
                        }});
+    options.push_back({"--verify", "FILE",
+                       "Check an item list file: is it a game of these settings that can be finished? (exit 0: "
+                       "yes, 7: no, 2: not an item list)",
+                       "a file name", [](const std::string& text, CommandLine& line) -> std::string {
+                           if (text.empty()) return "--verify needs a file name";
+                           line.verify = PathFromUtf8(text);
+                           return "";
+                       }});
     options.push_back({"--share", "CODE", "Make the game of a share code: its settings and seed", "a share code",
                        [](const std::string& text, CommandLine& line) -> std::string {
                            const ShareCodeReading reading = ReadShareCode(text);
@@ -184,6 +192,9 @@ std::string CombinationComplaint(const Settings& s)
 std::string RunComplaint(const CommandLine& line)
 {
     if (line.count && line.expectedCheckValue) return "--count cannot be combined with --share: a code is one game";
+    if (line.verify && line.count) return "--verify cannot be combined with --count: it checks one file";
+    if (line.verify && line.spoiler && !line.seed)
+        return "--verify with --spoiler needs --seed or --share: a spoiler names its game's seed";
     if (line.count && !line.seed) return "--count needs --seed: the first seed of the batch";
     if (line.count && static_cast<std::uint64_t>(*line.seed) + *line.count - 1 > 0xFFFFFFFFu)
         return "--count goes past seed 4294967295";
@@ -242,7 +253,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
                "holds something Tarvenna leaves alone), 2 bad options, 3 the door map is\n"
                "incomplete, 4 internal error, 6 the game differs from the share code's (files\n"
                "kept), 130 interrupted by Ctrl-C, SIGTERM or SIGHUP (no file is written),\n"
-               "141 standard output was closed (the run stops as if interrupted).");
+               "141 standard output was closed (the run stops as if interrupted);\n"
+               "with --verify: 0 a finishable game, 7 not finishable, 2 not an item list.");
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {

@@ -21,6 +21,7 @@ struct CommandLine {
     bool spoiler = false;               // also write the JSON spoiler
     std::optional<std::uint32_t> expectedCheckValue; // from --share: the game the code was made from
     std::optional<std::uint32_t> count;  // --count: a batch of seeds, each into its own folder
+    std::optional<std::filesystem::path> verify; // --verify: check this item list file instead of making a game
 };
 
 struct ParseOutcome {

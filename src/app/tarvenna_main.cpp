@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/run_seed.h"
+#include "app/verify_run.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ unsigned SearchThreads(unsigned asked)
 
 int Run(const tarvenna::CommandLine& line)
 {
+    if (line.verify) return tarvenna::RunVerify(line);
     const unsigned threads = SearchThreads(line.threads);
     if (!line.count) return tarvenna::RunOneSeed(line, threads, g_stop);
     tarvenna::BatchOptions batch;

@@ -280,12 +280,15 @@ private:
     std::error_code error_;
 };
 
-// Under the lock: makes the folder ready for a commit of `names`.
+// Under the lock: makes the folder ready for a commit of `names`. Leftovers
+// are cleaned only before this run has files of its own there: where locks
+// are pretended (the browser), its own would look abandoned.
 FileSetResult Prepare(FileSystem& disk, const fs::path& folder, const std::vector<std::string>& names,
                       const FileSetOptions& options, std::size_t openFile, std::vector<Entry>* entries = nullptr)
 {
     FileSetResult result = Recover(disk, folder, options);
-    if (!result.failed) CleanLeftovers(disk, folder, options);
+    const bool ownFilesThere = entries != nullptr; // only the commit asks for the entries
+    if (!result.failed && !ownFilesThere) CleanLeftovers(disk, folder, options);
     if (!result.failed) result = CheckTargets(disk, folder, names, entries);
     result.openFile = openFile;
     return result;

@@ -19,6 +19,7 @@ FileSetOptions SetOptions(const LockWait& wait)
             settings.character = character;
             settings.difficulty = difficulty;
             options.knownSets.push_back(OutputFileNames(settings));
+            options.knownSets.push_back({SpoilerFileName(settings)}); // a checked file's spoiler alone
         }
     }
     options.wait = wait;
@@ -98,6 +99,15 @@ OutputResult CheckOutputFolder(const Settings& settings, StatusLog& statusLog, c
         statusLog.AppendStatus("failed: " + (checked.subject.empty() ? "" : checked.subject + ": ") + checked.reason +
                                "\n");
     return Failed(directory, checked);
+}
+
+OutputResult WriteSpoilerAlone(const Settings& settings, const std::string& content,
+                               const std::filesystem::path& directory, FileSystem& disk)
+{
+    const FileSetResult written = WriteFileSet(directory, {{SpoilerFileName(settings), content}}, disk, SetOptions({}));
+    OutputResult result = Failed(directory, written);
+    if (!written.failed) result.names.push_back(SpoilerFileName(settings));
+    return result;
 }
 
 } // namespace tarvenna

@@ -42,4 +42,8 @@ OutputResult WriteOutputFiles(const Settings& settings, const GeneratorState& st
 OutputResult CheckOutputFolder(const Settings& settings, StatusLog& statusLog, const std::filesystem::path& directory,
                                FileSystem& disk = RealFileSystem(), const LockWait& wait = {});
 
+// The spoiler of a game read from a file (see --verify), written by itself.
+OutputResult WriteSpoilerAlone(const Settings& settings, const std::string& content,
+                               const std::filesystem::path& directory, FileSystem& disk = RealFileSystem());
+
 } // namespace tarvenna

@@ -23,7 +23,8 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "driver/game_invariants.h"
+#include "support/checked_run.h"
+#include "verify/game_invariants.h"
 
 namespace {
 

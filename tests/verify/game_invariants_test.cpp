@@ -1,12 +1,19 @@
-#include "driver/game_invariants.h"
+#include "verify/game_invariants.h"
+
+#include "support/checked_run.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <functional>
 #include <map>
 #include <string>
 
+#include "app/command_line.h"
+#include "items/item_shuffle.h"
 #include "items/item_slot_data.h"
 #include "items/pool_groups.h"
 #include "items/pool_modifiers.h"
@@ -185,6 +192,130 @@ TEST_F(GameInvariants, EachFaultPutIntoARealGameIsCaught)
             << "expected: " << fault.expected << "\ngot:\n"
             << Joined(problems);
     }
+}
+
+// A reference case: its settings and its item list file.
+struct ReferenceFile {
+    std::string name;
+    Settings settings;
+    std::string file;
+};
+
+std::vector<ReferenceFile> ReferenceFiles()
+{
+    const std::filesystem::path golden = std::filesystem::path(TARVENNA_TEST_DATA_DIR) / "golden";
+    std::ifstream cases(golden / "cases.tsv");
+    std::vector<ReferenceFile> files;
+    for (std::string line; std::getline(cases, line);) {
+        const std::size_t tab = line.find('\t');
+        const std::string name = line.substr(0, tab);
+        std::vector<std::string> arguments;
+        std::istringstream flags(line.substr(line.find('\t', tab + 1) + 1));
+        for (std::string word; flags >> word;) arguments.push_back(word);
+        const Settings settings = ParseCommandLine(arguments).commandLine->settings;
+        std::ifstream in(golden / name / ItemListFileName(settings), std::ios::binary);
+        files.push_back({name, settings, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}});
+    }
+    return files;
+}
+
+std::vector<std::string> Lines(const std::string& file)
+{
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < file.size();) {
+        const std::size_t end = file.find("\r\n", start);
+        lines.push_back(file.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::string Joined(const std::vector<std::string>& lines, const char* end)
+{
+    std::string text;
+    for (const std::string& line : lines) text += line + end;
+    return text;
+}
+
+// The first slot whose rule needs one item above all, and that item, neither pinned.
+std::pair<int, int> SlotAndItsKey(const Settings& settings)
+{
+    GeneratorState state;
+    Rng rng(1);
+    BuildItemTables(settings, state, rng);
+    const ItemSlotTable& table = state.itemSlotTable;
+    const std::vector<int> pinned = PinnedSlots(settings);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const auto rule = table.requirements.find(table.locationKeys[static_cast<std::size_t>(slot)]);
+        if (rule == table.requirements.end() || !rule->second.contains(0) || rule->second.at(0).empty()) continue;
+        const int key = rule->second.at(0).front();
+        const auto isPinned = [&](int which) { return std::find(pinned.begin(), pinned.end(), which) != pinned.end(); };
+        if (key < kSlotCount && !isPinned(slot) && !isPinned(key)) return {slot, key};
+    }
+    return {-1, -1};
+}
+
+// A file from anywhere: every reference game is one that can be finished,
+// and each fault put into one by hand gets its verdict and names itself.
+TEST(VerifyItemList, ReferenceGamesAreFinishableAndBrokenCopiesAreNot)
+{
+    const std::vector<ReferenceFile> references = ReferenceFiles();
+    ASSERT_GE(references.size(), 60u);
+    for (const ReferenceFile& reference : references) {
+        const ItemListVerdict verdict = VerifyItemList(reference.settings, reference.file);
+        EXPECT_EQ(verdict.kind, ItemListVerdict::Kind::Finishable) << reference.name << ": " << verdict.reason;
+        EXPECT_EQ(verdict.sphereCount > 0, reference.settings.randomizeItems && !reference.settings.randomizeDoors)
+            << reference.name;
+    }
+    const auto find = [&](const char* name) {
+        return *std::find_if(references.begin(), references.end(), [&](const ReferenceFile& r) { return r.name == name; });
+    };
+
+    using Kind = ItemListVerdict::Kind;
+    const struct {
+        const char* why;
+        const char* game;
+        std::function<void(std::vector<std::string>&, const Settings&)> put;
+        Kind kind;
+        const char* reason;
+    } kBroken[] = {
+        {"a key behind its own lock", "jill-normal-1",
+         [](std::vector<std::string>& lines, const Settings& settings) {
+             const auto [slot, key] = SlotAndItsKey(settings);
+             std::swap(*std::find(lines.begin(), lines.begin() + kSlotCount, std::to_string(key)),
+                       lines[static_cast<std::size_t>(slot)]);
+         },
+         Kind::NotFinishable, "the items fail the placement rules"},
+        {"a one-way door", "doors-jill-1",
+         [](std::vector<std::string>& lines, const Settings&) { lines[299] = std::to_string(std::stoi(lines[299]) + 1); },
+         Kind::NotFinishable, "to lead back"},
+        {"a slot out of range", "locks-chris-1", [](std::vector<std::string>& lines, const Settings&) { lines[7] = "182"; },
+         Kind::NotFinishable, "slot 7 holds 182, which is no item"},
+        {"a lock kind the game does not have", "locks-jill-1",
+         [](std::vector<std::string>& lines, const Settings&) { lines[520] = "16"; }, Kind::NotFinishable,
+         "lock 20 has kind 16, which is no kind"},
+        {"a key item missing", "chris-normal-1",
+         [](std::vector<std::string>& lines, const Settings& settings) {
+             const std::string key = std::to_string(SlotAndItsKey(settings).second);
+             *std::find(lines.begin(), lines.begin() + kSlotCount, key) = key == lines[0] ? lines[1] : lines[0];
+         },
+         Kind::NotFinishable, "lies in no slot"},
+        {"a file cut short", "jill-hard-1", [](std::vector<std::string>& lines, const Settings&) { lines.resize(300); },
+         Kind::NotAnItemList, "the item list file has 300 lines"},
+        {"a word for a number", "pool-all-1", [](std::vector<std::string>& lines, const Settings&) { lines[2] = "two"; },
+         Kind::NotAnItemList, "line 3 (slot 2) reads 'two'"},
+    };
+    for (const auto& broken : kBroken) {
+        SCOPED_TRACE(broken.why);
+        const ReferenceFile reference = find(broken.game);
+        std::vector<std::string> lines = Lines(reference.file);
+        broken.put(lines, reference.settings);
+        const ItemListVerdict verdict = VerifyItemList(reference.settings, Joined(lines, "\r\n"));
+        EXPECT_EQ(verdict.kind, broken.kind) << verdict.reason;
+        EXPECT_NE(verdict.reason.find(broken.reason), std::string::npos) << verdict.reason;
+    }
+    // Not even text lines: any bytes get an answer.
+    EXPECT_EQ(VerifyItemList(Settings{}, std::string("\0\xff\r\n", 4)).kind, Kind::NotAnItemList);
 }
 
 } // namespace

@@ -12,20 +12,6 @@
 
 namespace tarvenna {
 
-// What is wrong with a finished game, one sentence per fault; empty when the
-// game holds every invariant. `itemListFile` is the item list file as written
-// for `state`. `dealtAssignment` is the slot assignment of the same seed and
-// settings with the pool options off: the pool options rewrite the deal last,
-// so that run's items are the ones this run dealt. Without it, a game with
-// randomized items and pool options is checked for everything but where its
-// items come from.
-std::vector<std::string> CheckGameInvariants(const Settings& settings, const GeneratorState& state,
-                                             std::string_view itemListFile,
-                                             const std::vector<int>* dealtAssignment = nullptr);
-
-// The same settings with the six pool options off.
-Settings WithoutPoolOptions(const Settings& settings);
-
 // How long a checked run may search before it gives up: after more than
 // `maxProgressMarks` " ." marks of the item search, or once `maxSeconds` have
 // passed at a mark (0: no bound).

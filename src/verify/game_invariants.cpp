@@ -1,9 +1,7 @@
-#include "driver/game_invariants.h"
+#include "verify/game_invariants.h"
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
-#include <fstream>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -16,14 +14,17 @@
 #include "enemies/room_enemy_data.h"
 #include "enemies/room_enemy_table.h"
 #include "items/door_mode_placement_data.h"
+#include "items/item_slot_table.h"
 #include "items/item_shuffle.h"
 #include "items/item_slot_data.h"
 #include "items/pool_groups.h"
 #include "items/pool_modifiers.h"
 #include "locks/lock_data.h"
 #include "locks/lock_randomizer.h"
+#include "locks/lock_requirements.h"
 #include "output/cheat_sheet_file.h"
 #include "output/item_list_file.h"
+#include "spoiler/playthrough.h"
 
 namespace tarvenna {
 namespace {
@@ -542,7 +543,150 @@ void CheckLocks(const Settings& settings, const std::vector<int>& locks, Problem
     if (!LocksAreValid(settings.character, locks)) Report(problems, "the lock kinds fail the lock rules");
 }
 
+// ---- A file received: is it a game that can be finished? ----
+
+// The game as an item list file gives it, for the checks, the playthrough
+// and the spoiler.
+void StateFromFile(const Settings& settings, const ItemListNumbers& numbers, GeneratorState& state)
+{
+    BuildRoomEnemyTable(state.roomEnemyTable);
+    if (settings.randomizeEnemies) {
+        std::size_t line = 0;
+        for (auto& [room, kinds] : state.roomEnemyTable) kinds = {numbers.enemies[line++]};
+    }
+    BuildItemSlotTable(settings, state.itemSlotTable);
+    if (settings.randomizeLocks) {
+        state.lockKinds = numbers.locks;
+        BuildLockRequirements(settings, state.lockKinds, state.itemSlotTable.requirements);
+    }
+    state.slotAssignment = numbers.slots;
+    BuildDoorTables(settings.character, state.doors);
+    if (settings.randomizeDoors)
+        for (auto& [room, doors] : state.doors.doorResultTable)
+            for (auto& [door, value] : doors) value = numbers.doors[Index(door)];
+}
+
+// The items the placement rules name: the only ones whose places decide
+// whether a deal passes.
+std::set<int> RuleItems(const ItemSlotTable& table, const std::vector<int>& pinned)
+{
+    std::set<int> items(pinned.begin(), pinned.end());
+    for (const auto& [key, lists] : table.requirements)
+        for (const auto& [number, list] : lists) items.insert(list.begin(), list.end());
+    for (const auto& [item, keys] : table.forbiddenLocations) items.insert(item);
+    std::erase_if(items, [](int item) { return item < 0 || item >= kSlotCount; });
+    return items;
+}
+
+// Whether the final items can have come from a deal that passes the
+// placement rules, the generator's own test: every slot holds its dealt item
+// or what a pool option made of it. Where an option may have replaced an
+// item the rules name (the swap takes the Broken Shotgun), each slot it may
+// have lain in is tried. `passing` gets such a deal.
+constexpr std::size_t kMostDealsTried = 4096;
+
+bool SomeDealPasses(const Settings& settings, const ItemSlotTable& table, const std::vector<int>& final,
+                    std::vector<int>& passing, Problems& problems)
+{
+    // The dealt items each slot's final item may have come from.
+    std::vector<std::set<int>> outcomes(kSlotCount);
+    for (int item = 0; item < kSlotCount; ++item) outcomes[Index(item)] = PoolOutcomes(settings, table.itemNames, item);
+    const auto mayHaveHeld = [&](int slot, int dealt) { return outcomes[Index(dealt)].contains(final[Index(slot)]); };
+
+    const std::vector<int> pinned = PinnedSlots(settings);
+    for (const int slot : pinned) {
+        if (!mayHaveHeld(slot, slot)) {
+            Report(problems, "pinned slot ", slot, " holds item ", final[Index(slot)], ", not its own");
+            return false;
+        }
+    }
+    std::vector<std::pair<int, std::vector<int>>> places; // rule item -> the slots it may lie in
+    std::size_t deals = 1;
+    for (const int item : RuleItems(table, pinned)) {
+        std::vector<int> slots;
+        if (std::find(pinned.begin(), pinned.end(), item) != pinned.end()) slots = {item};
+        else
+            for (int slot = 0; slot < kSlotCount; ++slot)
+                if (mayHaveHeld(slot, item)) slots.push_back(slot);
+        if (slots.empty()) {
+            Report(problems, "item ", item, " (", table.itemNames[Index(item)],
+                   ") lies in no slot: the game cannot be finished");
+            return false;
+        }
+        deals = std::min(deals * slots.size(), kMostDealsTried + 1);
+        places.emplace_back(item, std::move(slots));
+    }
+    if (deals > kMostDealsTried) {
+        Report(problems, "the items the rules name could lie in more than ", kMostDealsTried,
+               " ways: too many to try");
+        return false;
+    }
+
+    const auto rules = std::make_unique<ItemRules>(table);
+    std::vector<std::size_t> choice(places.size(), 0);
+    for (std::size_t tried = 0; tried < deals; ++tried) {
+        // The rule items where this choice puts them, the others anywhere.
+        SlotAssignment deal{};
+        deal.fill(-1);
+        std::vector<bool> placed(kSlotCount, false);
+        bool clash = false;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            const int slot = places[i].second[choice[i]];
+            clash = clash || deal[Index(slot)] >= 0;
+            deal[Index(slot)] = places[i].first;
+            placed[Index(places[i].first)] = true;
+        }
+        int next = 0;
+        for (int& item : deal) {
+            if (item >= 0) continue;
+            while (placed[Index(next)]) ++next;
+            item = next;
+            placed[Index(next)] = true;
+        }
+        if (!clash && PlacementValidator(*rules).ValidatePlacement(deal)) {
+            passing.assign(deal.begin(), deal.end());
+            return true;
+        }
+        for (std::size_t i = 0; i < choice.size() && ++choice[i] == places[i].second.size(); ++i) choice[i] = 0;
+    }
+    Report(problems, "the items fail the placement rules: the game cannot be finished");
+    return false;
+}
+
 } // namespace
+
+ItemListVerdict VerifyItemList(const Settings& settings, std::string_view itemListFile)
+{
+    ItemListVerdict verdict;
+    Problems problems;
+    const std::optional<ItemListNumbers> numbers = ReadItemList(settings, itemListFile, problems);
+    if (!numbers) {
+        verdict.kind = ItemListVerdict::Kind::NotAnItemList;
+        verdict.reason = problems.front();
+        return verdict;
+    }
+    CheckSlotRanges(numbers->slots, problems);
+    CheckLocks(settings, numbers->locks, problems);
+    CheckEnemies(settings, numbers->enemies, problems);
+    if (problems.empty()) {
+        StateFromFile(settings, *numbers, verdict.state);
+        CheckDoors(settings, verdict.state, numbers->doors, problems);
+    }
+    if (problems.empty() && settings.randomizeItems && !settings.randomizeDoors) {
+        std::vector<int> deal;
+        if (SomeDealPasses(settings, verdict.state.itemSlotTable, numbers->slots, deal, problems))
+            verdict.sphereCount = PlaythroughOfPlacement(verdict.state.itemSlotTable, deal).SphereCount();
+    } else if (problems.empty()) {
+        // Items in place, or door mode's fixed rules: the deal is known or has no reachability to test.
+        std::vector<int> identity;
+        for (int slot = 0; slot < kSlotCount; ++slot) identity.push_back(slot);
+        if (!settings.randomizeItems) CheckPoolRewrite(settings, verdict.state, identity, numbers->slots, problems);
+        else if (!AnyPoolModifier(settings)) CheckDoorModeDeal(settings, numbers->slots, problems);
+    }
+    verdict.kind = problems.empty() ? ItemListVerdict::Kind::Finishable : ItemListVerdict::Kind::NotFinishable;
+    if (!problems.empty()) verdict.reason = problems.front();
+    return verdict;
+}
 
 std::vector<std::string> CheckGameInvariants(const Settings& settings, const GeneratorState& state,
                                              std::string_view itemListFile, const std::vector<int>* dealtAssignment)
@@ -574,77 +718,6 @@ Settings WithoutPoolOptions(const Settings& settings)
     plain.swapWithSelfDefenseGun = false;
     plain.fuelCapsuleArmed = false;
     return plain;
-}
-
-namespace {
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-CheckedRun Generate(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder, unsigned threads,
-                    const SearchBudget& budget)
-{
-    CheckedRun run;
-    StopFlag stop{false};
-    const auto started = std::chrono::steady_clock::now();
-    auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
-    StatusLog log;
-    log.SetListener([&](std::string_view text) {
-        if (text == " .") ++run.progressMarks;
-        if (text == kLockRedealLine) ++run.lockRedeals;
-        if ((budget.maxProgressMarks > 0 && run.progressMarks > budget.maxProgressMarks) ||
-            (budget.maxSeconds > 0 && elapsed() > budget.maxSeconds))
-            stop = true;
-    });
-    RunOptions options;
-    options.seed = seed;
-    options.outputDirectory = folder;
-    options.stop = &stop;
-    options.threads = threads;
-    run.result = GenerateSeed(settings, options, run.state, log);
-    run.seconds = elapsed();
-    run.gaveUp = run.result.stopped;
-    if (run.gaveUp) return run;
-    if (run.result.itemsNeverPass) run.problems.push_back("no deal of the items passes under fixed tables");
-    if (run.result.outputFailed) run.problems.push_back("the output files were not written: " + run.result.outputError);
-    if (!std::filesystem::exists(folder / CheatSheetFileName(settings)))
-        run.problems.push_back("the cheat sheet is missing");
-    return run;
-}
-
-} // namespace
-
-CheckedRun RunCheckedSeed(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder,
-                          unsigned threads, const SearchBudget& budget)
-{
-    CheckedRun run = Generate(settings, seed, folder, threads, budget);
-    if (run.gaveUp || !run.problems.empty()) return run;
-    const std::string itemList = ReadFile(folder / ItemListFileName(settings));
-
-    if (!settings.randomizeItems || !AnyPoolModifier(settings)) {
-        run.problems = CheckGameInvariants(settings, run.state, itemList);
-        return run;
-    }
-    // The same deals again: as many marks, and one more means they differ.
-    const Settings plain = WithoutPoolOptions(settings);
-    const CheckedRun dealt = Generate(plain, seed, folder, threads, {run.progressMarks + 1, 0});
-    if (dealt.gaveUp || dealt.progressMarks != run.progressMarks || dealt.lockRedeals != run.lockRedeals) {
-        run.problems.push_back(
-            "with the pool options off the search took another course: " + std::to_string(dealt.progressMarks) +
-            " marks and " + std::to_string(dealt.lockRedeals) + " lock deals again, not " +
-            std::to_string(run.progressMarks) + " and " + std::to_string(run.lockRedeals));
-        return run;
-    }
-    for (const std::string& problem : dealt.problems) run.problems.push_back("with the pool options off: " + problem);
-    const std::string plainItemList = ReadFile(folder / ItemListFileName(plain));
-    for (const std::string& problem : CheckGameInvariants(plain, dealt.state, plainItemList))
-        run.problems.push_back("with the pool options off: " + problem);
-    for (const std::string& problem : CheckGameInvariants(settings, run.state, itemList, &dealt.state.slotAssignment))
-        run.problems.push_back(problem);
-    return run;
 }
 
 } // namespace tarvenna
