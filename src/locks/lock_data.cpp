@@ -6,22 +6,22 @@
 namespace tarvenna {
 
 const std::array<LockKindRow, kLockKindCount> kLockKinds = {{
-    {"Armor Key", {48}, false},                                  // 0
-    {"Control Room Key", {139}, false},                          // 1
-    {"Spencer Key", {24, 61}, false},                            // 2
-    {"Gallery Key", {154}, false},                               // 3
-    {"Helmet Key", {150}, false},                                // 4
-    {"Old Key / Lockpick", {}, true},                            // 5
-    {"One-way Door", {}, false},                                 // 6
-    {"One-way Door", {}, false},                                 // 7, reversed 6
-    {"One-way Door / Lockpick / Old Key mix", {}, true},         // 8
-    {"One-way Door / Lockpick / Old Key mix", {}, true},         // 9, reversed 8
-    {"Power Area Key", {163}, false},                            // 10
-    {"Room 001 Key", {145}, false},                              // 11
-    {"Room 003 Key", {148}, false},                              // 12
-    {"Shield Key", {3}, false},                                  // 13
-    {"Sword Key", {100}, false},                                 // 14
-    {"Unlocked", {}, false},                                     // 15
+    {"Armor Key", {48}, false},                          // 0
+    {"Control Room Key", {139}, false},                  // 1
+    {"Spencer Key", {24, 61}, false},                    // 2
+    {"Gallery Key", {154}, false},                       // 3
+    {"Helmet Key", {150}, false},                        // 4
+    {"Old Key / Lockpick", {}, true},                    // 5
+    {"One-way Door", {}, false},                         // 6
+    {"One-way Door", {}, false},                         // 7, reversed 6
+    {"One-way Door / Lockpick / Old Key mix", {}, true}, // 8
+    {"One-way Door / Lockpick / Old Key mix", {}, true}, // 9, reversed 8
+    {"Power Area Key", {163}, false},                    // 10
+    {"Room 001 Key", {145}, false},                      // 11
+    {"Room 003 Key", {148}, false},                      // 12
+    {"Shield Key", {3}, false},                          // 13
+    {"Sword Key", {100}, false},                         // 14
+    {"Unlocked", {}, false},                             // 15
 }};
 
 const std::vector<int> kJillOldKeyItems = {180};
@@ -70,49 +70,60 @@ const std::array<int, kLockCount> kVanillaLockKinds = {
 
 const std::array<int, 10> kFlipSetLocks = {1, 2, 3, 4, 6, 8, 10, 13, 19, 26};
 
+using namespace area;
+using namespace key_item;
+using namespace lock;
+
 const std::array<SingleLockArea, 5> kSingleLockAreas = {{
-    {74, 12},
-    {75, 7},
-    {84, 27},
-    {85, 11},
-    {119, 14},
+    {kLargeArtRoom, kMainHallLargeArtRoom},
+    {kBar, kTeaRoomBar},
+    {kLibrary, kLibraryDeathPassage},
+    {kOutsidePatio, kMainHallOutsidePatio},
+    {kLCorridor, kArtRoomLCorridor},
 }};
 
+// The Small Storeroom asks for the Tea Room-Bar lock, as the game's rules
+// have it, not the stairway's own storeroom lock (0).
 const std::array<AreaBeyondLock, 3> kAreasBeyondWestLocks = {{
-    {77, 76, 7},
-    {78, 76, 5},
-    {83, 79, 9},
+    {kSmallStoreroom, kWestWingInnerStairway, kTeaRoomBar},
+    {kTrophyRoom, kWestWingInnerStairway, kStairwayTrophyRoom},
+    {kResearchersBedroom, kNorthernCorridor, kNorthernCorridorResearchersBedroom},
 }};
 
 const std::array<AreaBeyondLock, 2> kAreasBeyondEastLocks = {{
-    {96, 121, 23},
-    {94, 121, 21},
+    {kArmorRoom, kCCorridor, kCCorridorArmorRoom},
+    {kPillarRoom, kCCorridor, kCCorridorPillarRoom},
 }};
 
-// In build order: later rows copy earlier ones.
+// In build order: later rows copy earlier ones. Room 001 asks for the
+// Resting Room's lock, as the game's rules have it, not its own (31).
 const std::vector<GatedArea> kGatedAreas = {
-    {70, kOwnEntry, {15, 74}, {}, {}},
-    {71, kOwnEntry, {51}, {}, {}},
-    {72, kOwnEntry, {51, 16, 18, 77, 79}, {}, {}},
-    {73, kOwnEntry, {102, 34, 129, 66, 47}, {}, {}},
-    {80, 79, {2}, {}, {}},
-    {81, 79, {62}, {}, {}},
-    {82, 79, {28}, {}, {}},
-    {95, 94, {}, {}, {}},
-    {93, 92, {89}, {}, {}},
-    {101, 122, {}, {}, {{129, 34}, {102}}},
-    {102, 101, {92}, {}, {}},
-    {103, 102, {103, 104, 105}, {}, {}},
-    {104, 101, {107}, {}, {}},
-    {105, 104, {}, {28}, {}},
-    {106, 104, {}, {32}, {}},
-    {108, 106, {142, 82}, {34}, {}},
-    {109, 104, {}, {33, 35}, {}},
-    {110, 104, {59}, {}, {}},
-    {111, 110, {116}, {}, {}},
-    {112, 110, {122}, {}, {}},
-    {114, 73, {}, {37}, {}},
-    {115, 73, {}, {36}, {}},
+    {kDiningRoom, kOwnEntry, {kMissingMusic, kMusicMidPages}, {}, {}},
+    {kCryptCoffin, kOwnEntry, {kGoldenArrow}, {}, {}},
+    {kCryptMasks,
+     kOwnEntry,
+     {kGoldenArrow, kMaskWithoutEyes, kMaskWithoutMouth, kMaskWithoutNose, kMaskWithoutAll},
+     {},
+     {}},
+    {kLaboratory, kOwnEntry, {kStoneAndMetalObject, kMetalObject, kStoneRing, kMedalOfWolf, kMedalOfEagle}, {}, {}},
+    {kTigerStatueBlueGem, kNorthernCorridor, {kBlueGemstone}, {}, {}},
+    {kTigerStatueYellowGem, kNorthernCorridor, {kYellowGemstone}, {}, {}},
+    {kGreenhouse, kNorthernCorridor, {kHerbicide}, {}, {}},
+    {kSmallDiningRoomFire, kPillarRoom, {}, {}, {}},
+    {kFishTankLure, kFishTankRoom, {kFishhook}, {}, {}},
+    {kMainGarden, kDarkCorridor, {}, {}, {{kStoneRing, kMetalObject}, {kStoneAndMetalObject}}},
+    {kSmallHeadstoneArea, kMainGarden, {kWindCrest}, {}, {}},
+    {kSmallHeadstoneCrests, kSmallHeadstoneArea, {kMoonCrest, kStarCrest, kSunCrest}, {}, {}},
+    {kResidence, kMainGarden, {kSquareCrank}, {}, {}},
+    {kRoom001, kResidence, {}, {kRestingRoomSlidingTrapRoom}, {}},
+    {kResidenceGallery, kResidence, {}, {kCentralCorridorGallery}, {}},
+    {kPlant42Room, kResidenceGallery, {kUnprintedBook, kDogWhistle}, {kGalleryRoom003}, {}},
+    {kAquaRing, kResidence, {}, {kCentralCorridorRoom002, kAquaRingWalkwayControlRoom}, {}},
+    {kCaves, kResidence, {kBattery}, {}, {}},
+    {kUndergroundPassages, kCaves, {kHexagonCrank}, {}, {}},
+    {kLisasRoom, kCaves, {kCylinder}, {}, {}},
+    {kMorgue, kLaboratory, {}, {kORoomMorgue}, {}},
+    {kPowerMaze, kLaboratory, {}, {kORoomElevatorEntry}, {}},
 };
 
 } // namespace tarvenna

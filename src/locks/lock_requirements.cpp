@@ -9,8 +9,9 @@
 namespace tarvenna {
 namespace {
 
-// Location 86 needs the dog whistle whatever its locks are.
-constexpr int kDogWhistle = 82;
+using namespace area;
+using namespace lock;
+using key_item::kDogWhistle;
 
 // The rules in terms of the drawn kinds. A marked location needs no key at
 // all. Some rules count the lists of an entry, so every append creates its
@@ -79,9 +80,9 @@ private:
     std::map<int, int> alternativeCount_;
 };
 
+// Areas one lock away from where the game starts: free behind an open lock.
 void BuildSingleLockAreas(RequirementBuilder& b)
 {
-    // Rule 1.
     for (const SingleLockArea& area : kSingleLockAreas) {
         if (b.Open(area.lock))
             b.Mark(area.location);
@@ -90,216 +91,230 @@ void BuildSingleLockAreas(RequirementBuilder& b)
     }
 }
 
-// Behind the corridor locks 14 to 19.
+// Off the Winding Corridor: the Outside Boiler, and the Dark Corridor with
+// the Courtyard Study and the Large Gallery beyond it. The L Corridor, when
+// free, is another way in.
 void BuildDarkCorridorAreas(RequirementBuilder& b)
 {
-    // Rule 2: location 88.
-    if (!b.Open(16))
-        b.RequireKey(88, 16);
-    else if (b.Marked(119))
-        b.Mark(88);
+    // The Outside Boiler: its own lock, or the way past the Art Room's.
+    if (!b.Open(kWindingCorridorOutsideBoiler))
+        b.RequireKey(kOutsideBoiler, kWindingCorridorOutsideBoiler);
+    else if (b.Marked(kLCorridor))
+        b.Mark(kOutsideBoiler);
     else
-        b.RequireKey(88, 14);
+        b.RequireKey(kOutsideBoiler, kArtRoomLCorridor);
 
-    // Rule 3: location 122.
-    if (b.Marked(119)) {
-        if (b.Open(15))
-            b.Mark(122);
+    // The Dark Corridor: its own lock, and the Art Room's unless the L Corridor is free.
+    if (b.Marked(kLCorridor)) {
+        if (b.Open(kWindingCorridorDarkCorridor))
+            b.Mark(kDarkCorridor);
         else
-            b.RequireKey(122, 15);
+            b.RequireKey(kDarkCorridor, kWindingCorridorDarkCorridor);
     } else {
-        b.RequireKeyUnlessOpen(122, 15);
-        b.RequireKeyUnlessOpen(122, 14);
+        b.RequireKeyUnlessOpen(kDarkCorridor, kWindingCorridorDarkCorridor);
+        b.RequireKeyUnlessOpen(kDarkCorridor, kArtRoomLCorridor);
     }
 
-    // Rule 4: location 89.
-    b.Copy(89, 122);
-    b.RequireKeyUnlessOpen(89, 18);
+    b.Copy(kCourtyardStudy, kDarkCorridor);
+    b.RequireKeyUnlessOpen(kCourtyardStudy, kDarkCorridorCourtyardStudy);
 
-    // Rule 5: location 90.
-    if (b.Open(19)) {
-        b.Mark(90);
+    // The Large Gallery: free from the Graveyard, or through the Dark Corridor.
+    if (b.Open(kGraveyardLargeGallery)) {
+        b.Mark(kLargeGallery);
     } else {
-        b.Copy(90, 122);
-        b.RequireKeyUnlessOpen(90, 17);
+        b.Copy(kLargeGallery, kDarkCorridor);
+        b.RequireKeyUnlessOpen(kLargeGallery, kDarkCorridorLargeGallery);
     }
 }
 
-// Locations 76, 79 and 86 lie around the stairway locks 1 to 4, 6 and 13;
-// each can be reached through another.
+// The West Wing Inner Stairway, the Northern Corridor and the Outside
+// Balcony lie around the stairway's locks and the Tea Room's and Main Hall's;
+// each can be reached through another, and one-way doors count only from
+// their open side.
 void BuildStairwayAreas(RequirementBuilder& b)
 {
-    // Rule 6.
-    if (b.Open(6)) b.Mark(79);
-    if (OpenFromBack(b.Kind(2)) || OpenFromBack(b.Kind(4))) b.Mark(76);
-    if (b.Open(13)) {
-        b.Mark(86);
-        if (OpenFromBack(b.Kind(3))) b.Mark(76);
+    // Free ways in first: what these mark, the ways below take for granted.
+    if (b.Open(kTeaRoomNorthernCorridor)) b.Mark(kNorthernCorridor);
+    if (OpenFromBack(b.Kind(kStairwayDiningRoom2F)) || OpenFromBack(b.Kind(kStairwayMirrorCorridor)))
+        b.Mark(kWestWingInnerStairway);
+    if (b.Open(kMainHallOutsideBalcony)) {
+        b.Mark(kOutsideBalcony);
+        if (OpenFromBack(b.Kind(kStairwayOutsideBalcony))) b.Mark(kWestWingInnerStairway);
     }
-    if (OpenFromBack(b.Kind(1)) && b.Marked(79)) b.Mark(76);
-    if (b.Open(1) && b.Marked(76)) b.Mark(79);
+    if (OpenFromBack(b.Kind(kStairwayNorthernCorridor)) && b.Marked(kNorthernCorridor)) b.Mark(kWestWingInnerStairway);
+    if (b.Open(kStairwayNorthernCorridor) && b.Marked(kWestWingInnerStairway)) b.Mark(kNorthernCorridor);
 
-    // Rule 7: location 76.
-    if (!b.Marked(76)) {
-        if (!BarredFromBack(b.Kind(2))) b.AddAlternative(76, {2});
-        if (!BarredFromBack(b.Kind(4))) b.AddAlternative(76, {4});
-        if (OpenFromBack(b.Kind(1)))
-            b.AddAlternative(76, {6});
-        else if (!BarredFromBack(b.Kind(1)))
-            b.AddAlternative(76, {1});
-        if (b.Open(3))
-            b.AddAlternative(76, {13});
-        else if (b.Kind(3) != kOneWayOldKeyMix)
-            b.AddAlternative(76, {3});
+    // The stairway: through the Dining Room 2F, the Mirror Corridor, the
+    // Northern Corridor or the Balcony.
+    if (!b.Marked(kWestWingInnerStairway)) {
+        if (!BarredFromBack(b.Kind(kStairwayDiningRoom2F)))
+            b.AddAlternative(kWestWingInnerStairway, {kStairwayDiningRoom2F});
+        if (!BarredFromBack(b.Kind(kStairwayMirrorCorridor)))
+            b.AddAlternative(kWestWingInnerStairway, {kStairwayMirrorCorridor});
+        if (OpenFromBack(b.Kind(kStairwayNorthernCorridor)))
+            b.AddAlternative(kWestWingInnerStairway, {kTeaRoomNorthernCorridor});
+        else if (!BarredFromBack(b.Kind(kStairwayNorthernCorridor)))
+            b.AddAlternative(kWestWingInnerStairway, {kStairwayNorthernCorridor});
+        if (b.Open(kStairwayOutsideBalcony))
+            b.AddAlternative(kWestWingInnerStairway, {kMainHallOutsideBalcony});
+        else if (b.Kind(kStairwayOutsideBalcony) != kOneWayOldKeyMix)
+            b.AddAlternative(kWestWingInnerStairway, {kStairwayOutsideBalcony});
     }
 
-    // Rule 8: location 79.
-    if (!b.Marked(79)) {
-        if (!BarredFromFront(b.Kind(6))) b.AddAlternative(79, {13});
-        if (!BarredFromFront(b.Kind(1))) {
-            if (b.Marked(76)) {
-                b.AddAlternative(79, {1});
+    // The Northern Corridor: with the Balcony's key where the Tea Room's door
+    // is not barred (as the game's rules have it), or from the stairway.
+    if (!b.Marked(kNorthernCorridor)) {
+        if (!BarredFromFront(b.Kind(kTeaRoomNorthernCorridor)))
+            b.AddAlternative(kNorthernCorridor, {kMainHallOutsideBalcony});
+        if (!BarredFromFront(b.Kind(kStairwayNorthernCorridor))) {
+            if (b.Marked(kWestWingInnerStairway)) {
+                b.AddAlternative(kNorthernCorridor, {kStairwayNorthernCorridor});
             } else {
-                if (!BarredFromBack(b.Kind(2))) b.AddAlternative(79, {1, 2});
-                if (!BarredFromBack(b.Kind(4))) b.AddAlternative(79, {1, 4});
-                if (!BarredFromBack(b.Kind(3))) {
-                    if (b.Marked(86))
-                        b.AddAlternative(79, {3, 1});
-                    else if (!BarredFromFront(b.Kind(13)))
-                        b.AddAlternative(79, {3, 1, 13});
+                if (!BarredFromBack(b.Kind(kStairwayDiningRoom2F)))
+                    b.AddAlternative(kNorthernCorridor, {kStairwayNorthernCorridor, kStairwayDiningRoom2F});
+                if (!BarredFromBack(b.Kind(kStairwayMirrorCorridor)))
+                    b.AddAlternative(kNorthernCorridor, {kStairwayNorthernCorridor, kStairwayMirrorCorridor});
+                if (!BarredFromBack(b.Kind(kStairwayOutsideBalcony))) {
+                    if (b.Marked(kOutsideBalcony))
+                        b.AddAlternative(kNorthernCorridor, {kStairwayOutsideBalcony, kStairwayNorthernCorridor});
+                    else if (!BarredFromFront(b.Kind(kMainHallOutsideBalcony)))
+                        b.AddAlternative(kNorthernCorridor,
+                                         {kStairwayOutsideBalcony, kStairwayNorthernCorridor, kMainHallOutsideBalcony});
                 }
             }
         }
     }
 
-    // Rule 9: location 86.
-    b.RequireItems(86, {kDogWhistle});
-    if (!b.Marked(86)) {
-        if (!BarredFromFront(b.Kind(13))) b.AddAlternative(86, {13});
-        if (!BarredFromBack(b.Kind(3))) {
-            if (b.Marked(76)) {
-                b.AddAlternative(86, {3});
+    // The Balcony needs the dog whistle whatever the locks; then through the
+    // Main Hall, or from the stairway.
+    b.RequireItems(kOutsideBalcony, {kDogWhistle});
+    if (!b.Marked(kOutsideBalcony)) {
+        if (!BarredFromFront(b.Kind(kMainHallOutsideBalcony)))
+            b.AddAlternative(kOutsideBalcony, {kMainHallOutsideBalcony});
+        if (!BarredFromBack(b.Kind(kStairwayOutsideBalcony))) {
+            if (b.Marked(kWestWingInnerStairway)) {
+                b.AddAlternative(kOutsideBalcony, {kStairwayOutsideBalcony});
             } else {
-                if (!BarredFromBack(b.Kind(2))) b.AddAlternative(86, {3, 2});
-                if (!BarredFromBack(b.Kind(4))) b.AddAlternative(86, {3, 4});
-                if (!BarredFromBack(b.Kind(1))) {
-                    if (b.Marked(79))
-                        b.AddAlternative(86, {3, 1});
-                    else if (!BarredFromFront(b.Kind(6)))
-                        b.AddAlternative(86, {3, 1, 6});
+                if (!BarredFromBack(b.Kind(kStairwayDiningRoom2F)))
+                    b.AddAlternative(kOutsideBalcony, {kStairwayOutsideBalcony, kStairwayDiningRoom2F});
+                if (!BarredFromBack(b.Kind(kStairwayMirrorCorridor)))
+                    b.AddAlternative(kOutsideBalcony, {kStairwayOutsideBalcony, kStairwayMirrorCorridor});
+                if (!BarredFromBack(b.Kind(kStairwayNorthernCorridor))) {
+                    if (b.Marked(kNorthernCorridor))
+                        b.AddAlternative(kOutsideBalcony, {kStairwayOutsideBalcony, kStairwayNorthernCorridor});
+                    else if (!BarredFromFront(b.Kind(kTeaRoomNorthernCorridor)))
+                        b.AddAlternative(kOutsideBalcony, {kStairwayOutsideBalcony, kStairwayNorthernCorridor,
+                                                           kTeaRoomNorthernCorridor});
                 }
             }
         }
     }
 
-    // Rules 10 to 12.
     for (const AreaBeyondLock& area : kAreasBeyondWestLocks) b.BuildAreaBeyondLock(area);
 }
 
-// Locations 121 and 87 are reached through lock 10 or the long way round;
-// the areas beyond them follow.
+// The C Corridor and the east wing's storeroom are reached through the Main
+// Hall's lock or the long way round, past the Dark Corridor; the areas
+// beyond the C Corridor follow.
 void BuildCCorridorAreas(RequirementBuilder& b)
 {
-    // Rule 13.
-    if (b.Open(10)) {
-        b.Mark(121);
-        b.Mark(87);
+    if (b.Open(kMainHallCCorridor)) {
+        b.Mark(kCCorridor);
+        b.Mark(kEastWingStoreroom);
     }
-    if (b.Marked(119) && b.Open(15)) b.Mark(87);
+    if (b.Marked(kLCorridor) && b.Open(kWindingCorridorDarkCorridor)) b.Mark(kEastWingStoreroom);
 
-    // Rule 14: location 121.
-    if (!b.Marked(121)) {
-        if (!BarredFromFront(b.Kind(10))) b.AddAlternative(121, {10});
-        if (!BarredFromBack(b.Kind(22))) {
-            std::vector<int> locks = {22};
-            if (!b.Marked(79) && !BarredFromFront(b.Kind(15))) {
-                if (b.Marked(119))
-                    locks.push_back(15);
-                else if (!BarredFromFront(b.Kind(14)))
-                    locks.push_back(14);
+    // The C Corridor: from the Main Hall, or from the east wing's stairway.
+    if (!b.Marked(kCCorridor)) {
+        if (!BarredFromFront(b.Kind(kMainHallCCorridor))) b.AddAlternative(kCCorridor, {kMainHallCCorridor});
+        if (!BarredFromBack(b.Kind(kCCorridorEastWingStairway))) {
+            std::vector<int> locks = {kCCorridorEastWingStairway};
+            if (!b.Marked(kNorthernCorridor) && !BarredFromFront(b.Kind(kWindingCorridorDarkCorridor))) {
+                if (b.Marked(kLCorridor))
+                    locks.push_back(kWindingCorridorDarkCorridor);
+                else if (!BarredFromFront(b.Kind(kArtRoomLCorridor)))
+                    locks.push_back(kArtRoomLCorridor);
             }
-            b.AddAlternative(121, locks);
+            b.AddAlternative(kCCorridor, locks);
         }
     }
 
-    // Rules 15 and 16.
     for (const AreaBeyondLock& area : kAreasBeyondEastLocks) b.BuildAreaBeyondLock(area);
-    b.Copy(97, 94);
-    b.RequireKey(97, 29);
+    b.Copy(kAttic, kPillarRoom);
+    b.RequireKey(kAttic, kAtticEntryAttic);
 
-    // Rule 17: location 87.
-    if (!b.Marked(87)) {
-        if (!BarredFromFront(b.Kind(10))) b.AddAlternative(87, {10});
-        if (!BarredFromFront(b.Kind(15))) {
-            if (b.Marked(119))
-                b.AddAlternative(87, {15});
-            else if (!BarredFromFront(b.Kind(14)))
-                b.AddAlternative(87, {14});
+    // The east wing: from the Main Hall, or past the Dark Corridor.
+    if (!b.Marked(kEastWingStoreroom)) {
+        if (!BarredFromFront(b.Kind(kMainHallCCorridor))) b.AddAlternative(kEastWingStoreroom, {kMainHallCCorridor});
+        if (!BarredFromFront(b.Kind(kWindingCorridorDarkCorridor))) {
+            if (b.Marked(kLCorridor))
+                b.AddAlternative(kEastWingStoreroom, {kWindingCorridorDarkCorridor});
+            else if (!BarredFromFront(b.Kind(kArtRoomLCorridor)))
+                b.AddAlternative(kEastWingStoreroom, {kArtRoomLCorridor});
         }
     }
 }
 
-// The areas reached from location 87.
-void BuildAreasBeyond87(RequirementBuilder& b)
+// What lies beyond the east wing: the Sliding Trap Room, the Kitchen and the
+// concrete passages around it, the Elevator Corridor, and the Deer Room and
+// Fish Tank Room up the east stairway.
+void BuildAreasBeyondEastWing(RequirementBuilder& b)
 {
-    // Rule 18.
-    if (b.Open(8)) {
-        b.Mark(98);
-        if (b.Kind(30) == kUnlocked) {
-            b.Mark(99);
-            b.Mark(100);
+    if (b.Open(kTeaRoomKitchen)) {
+        b.Mark(kKitchen);
+        if (b.Kind(kConcretePassageKitchen) == kUnlocked) {
+            b.Mark(kConcretePassages);
+            b.Mark(kElevatorCorridor);
         }
     }
-    if (b.Marked(87) && b.Open(28)) {
-        for (int location : {118, 99, 98, 100}) b.Mark(location);
+    if (b.Marked(kEastWingStoreroom) && b.Open(kRestingRoomSlidingTrapRoom)) {
+        for (int location : {kSlidingTrapRoom, kConcretePassages, kKitchen, kElevatorCorridor}) b.Mark(location);
     }
 
-    // Rule 19: location 118.
-    b.Copy(118, 87);
-    if (!b.Marked(118) && !b.Open(28)) b.RequireKey(118, 28);
+    b.Copy(kSlidingTrapRoom, kEastWingStoreroom);
+    if (!b.Marked(kSlidingTrapRoom) && !b.Open(kRestingRoomSlidingTrapRoom))
+        b.RequireKey(kSlidingTrapRoom, kRestingRoomSlidingTrapRoom);
 
-    // Rule 20: location 99. A marked 99 skips the lock 8 clause too.
-    if (!b.Marked(99)) {
-        b.Copy(99, 87);
-        if (!b.Open(28)) {
-            for (int i = 1; i < b.ListCount(99); ++i) b.AppendKey(28, b.Entry(99)[i]);
+    // The concrete passages: the east wing's ways with the Resting Room's
+    // key, and, through an unlocked passage door, the Kitchen's lock. Marked,
+    // they skip the Kitchen's lock too.
+    if (!b.Marked(kConcretePassages)) {
+        b.Copy(kConcretePassages, kEastWingStoreroom);
+        if (!b.Open(kRestingRoomSlidingTrapRoom)) {
+            for (int i = 1; i < b.ListCount(kConcretePassages); ++i)
+                b.AppendKey(kRestingRoomSlidingTrapRoom, b.Entry(kConcretePassages)[i]);
         }
-        if (b.Kind(30) == kUnlocked && !BarredFromFront(b.Kind(28))) {
-            const int last = b.ListCount(99);
-            b.AppendKey(8, b.Entry(99)[last]);
-        }
-    }
-
-    // Rule 21: location 98.
-    if (!b.Marked(98)) b.Copy(98, 99);
-
-    // Rule 22: location 100.
-    if (!b.Marked(100)) {
-        b.Copy(100, 99);
-        if (!BarredFromBack(b.Kind(26))) {
-            const int last = b.ListCount(100);
-            b.AppendKey(26, b.Entry(100)[last]);
+        if (b.Kind(kConcretePassageKitchen) == kUnlocked && !BarredFromFront(b.Kind(kRestingRoomSlidingTrapRoom))) {
+            const int last = b.ListCount(kConcretePassages);
+            b.AppendKey(kTeaRoomKitchen, b.Entry(kConcretePassages)[last]);
         }
     }
 
-    // Rule 23.
-    if (b.Marked(87) && b.Open(24)) {
-        b.Mark(91);
-        if (b.Open(25)) b.Mark(92);
+    if (!b.Marked(kKitchen)) b.Copy(kKitchen, kConcretePassages);
+
+    if (!b.Marked(kElevatorCorridor)) {
+        b.Copy(kElevatorCorridor, kConcretePassages);
+        if (!BarredFromBack(b.Kind(kElevatorCorridorMirrorCorridor))) {
+            const int last = b.ListCount(kElevatorCorridor);
+            b.AppendKey(kElevatorCorridorMirrorCorridor, b.Entry(kElevatorCorridor)[last]);
+        }
     }
 
-    // Rules 24 and 25: locations 91 and 92.
-    if (!b.Marked(91)) {
-        b.Copy(91, 87);
-        b.RequireKey(91, 24);
+    if (b.Marked(kEastWingStoreroom) && b.Open(kEastWingStairwayDeerRoom)) {
+        b.Mark(kDeerRoom);
+        if (b.Open(kDeerRoomFishTankRoom)) b.Mark(kFishTankRoom);
     }
-    if (!b.Marked(92)) {
-        b.Copy(92, 91);
-        b.RequireKey(92, 25);
+    if (!b.Marked(kDeerRoom)) {
+        b.Copy(kDeerRoom, kEastWingStoreroom);
+        b.RequireKey(kDeerRoom, kEastWingStairwayDeerRoom);
+    }
+    if (!b.Marked(kFishTankRoom)) {
+        b.Copy(kFishTankRoom, kDeerRoom);
+        b.RequireKey(kFishTankRoom, kDeerRoomFishTankRoom);
     }
 }
 
-// Rule 26.
+// Areas behind fixed puzzles: their items, and the keys of their locks.
 void BuildGatedAreas(RequirementBuilder& b)
 {
     for (const GatedArea& area : kGatedAreas) {
@@ -311,36 +326,36 @@ void BuildGatedAreas(RequirementBuilder& b)
             list.insert(list.end(), area.alternatives[i].begin(), area.alternatives[i].end());
         }
     }
-    // Nothing copies location 95, so this may follow the table.
+    // Nothing copies the fireplace's entry, so this may follow the table.
     if (b.IsJill()) b.RequireItems(kLighterArea, {kLighter});
 }
 
-// Rule 27: location 117 lies beyond both 86 and 87, so every way into 86
-// pairs with every way into 87.
-void BuildLocation117(RequirementBuilder& b)
+// The storeroom shelf lies beyond both the Outside Balcony and the east
+// wing, so every way to the Balcony pairs with every way into the east wing.
+void BuildEastWingStoreroomShelf(RequirementBuilder& b)
 {
-    if (b.Marked(87)) {
-        b.Copy(117, 86);
+    if (b.Marked(kEastWingStoreroom)) {
+        b.Copy(kEastWingStoreroomShelf, kOutsideBalcony);
         return;
     }
-    const int lists86 = b.ListCount(86);
-    if (lists86 == 1) {
-        b.Copy(117, 87);
+    const int balconyLists = b.ListCount(kOutsideBalcony);
+    if (balconyLists == 1) {
+        b.Copy(kEastWingStoreroomShelf, kEastWingStoreroom);
     } else {
-        const int ways86 = lists86 - 1;
-        const int ways87 = b.ListCount(87);
-        RequirementLists& entry = b.Entry(117);
-        for (int j = 1; j <= ways87; ++j) {
-            for (int i = 1; i <= ways86; ++i) entry[(j - 1) * ways86 + i] = b.Entry(86)[i];
+        const int balconyWays = balconyLists - 1;
+        const int eastWingWays = b.ListCount(kEastWingStoreroom);
+        RequirementLists& entry = b.Entry(kEastWingStoreroomShelf);
+        for (int j = 1; j <= eastWingWays; ++j) {
+            for (int i = 1; i <= balconyWays; ++i) entry[(j - 1) * balconyWays + i] = b.Entry(kOutsideBalcony)[i];
         }
-        // c / lists86 + 1 is the block number only for the two blocks that
-        // 87 can have.
-        for (int c = 1; c <= b.ListCount(117); ++c) {
-            const std::vector<int>& way87 = b.Entry(87)[c / lists86 + 1];
-            entry[c].insert(entry[c].end(), way87.begin(), way87.end());
+        // c / balconyLists + 1 is the block number only for the two blocks
+        // that the east wing can have.
+        for (int c = 1; c <= b.ListCount(kEastWingStoreroomShelf); ++c) {
+            const std::vector<int>& eastWingWay = b.Entry(kEastWingStoreroom)[c / balconyLists + 1];
+            entry[c].insert(entry[c].end(), eastWingWay.begin(), eastWingWay.end());
         }
     }
-    b.RequireItems(117, {kDogWhistle});
+    b.RequireItems(kEastWingStoreroomShelf, {kDogWhistle});
 }
 
 } // namespace
@@ -354,9 +369,9 @@ void BuildLockRequirements(const Settings& settings, const std::vector<int>& loc
     BuildDarkCorridorAreas(builder);
     BuildStairwayAreas(builder);
     BuildCCorridorAreas(builder);
-    BuildAreasBeyond87(builder);
+    BuildAreasBeyondEastWing(builder);
     BuildGatedAreas(builder);
-    BuildLocation117(builder);
+    BuildEastWingStoreroomShelf(builder);
 }
 
 } // namespace tarvenna
