@@ -3,34 +3,22 @@
 #include <gtest/gtest.h>
 
 #include "items/item_shuffle.h"
-#include "output/output_test_support.h"
+#include "support/checked_run.h"
+#include "support/scratch_folder.h"
 
 namespace tarvenna {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunRecord {
-    GenerateResult result;
-    GeneratorState state;
-    std::string log;
-};
+using RunRecord = GeneratedGame;
 
 class Driver : public ScratchFolderTest {
 protected:
     RunRecord Generate(const Settings& settings, std::uint32_t seed, unsigned threads = 1,
                        const StopFlag* stop = nullptr, const fs::path& folder = {})
     {
-        RunRecord run;
-        StatusLog log;
-        RunOptions options;
-        options.seed = seed;
-        options.outputDirectory = folder.empty() ? folder_ : folder;
-        options.threads = threads;
-        options.stop = stop;
-        run.result = GenerateSeed(settings, options, run.state, log);
-        run.log = log.Text();
-        return run;
+        return GenerateGame(settings, seed, folder.empty() ? folder_ : folder, threads, stop);
     }
 };
 

@@ -7,7 +7,7 @@
 #include <numeric>
 
 #include "items/sequential_item_search.h"
-#include "core/settings_test_support.h"
+#include "support/settings.h"
 
 namespace tarvenna {
 namespace {

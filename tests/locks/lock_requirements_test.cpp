@@ -6,7 +6,7 @@
 #include <map>
 
 #include "locks/lock_data.h"
-#include "locks/lock_test_support.h"
+#include "support/locks.h"
 #include "locks/lock_randomizer.h"
 
 namespace tarvenna {

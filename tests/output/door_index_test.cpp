@@ -6,7 +6,7 @@
 
 #include "output/cheat_sheet_file.h"
 #include "output/item_list_file.h"
-#include "output/output_test_support.h"
+#include "support/scratch_folder.h"
 
 namespace tarvenna {
 namespace {

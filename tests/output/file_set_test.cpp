@@ -15,7 +15,7 @@
 #endif
 
 #include "output/output_files.h"
-#include "output/output_test_support.h"
+#include "support/scratch_folder.h"
 
 namespace tarvenna {
 namespace {

@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "core/rng.h"
-#include "core/settings_test_support.h"
+#include "settings/settings_table.h"
 #include "core/version.h"
 
 namespace tarvenna {
 namespace {
 
 constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
-
-using Field = SettingsFieldForTests;
-
-const std::vector<Field>& Fields() { return EverySettingsField(); }
 
 bool DialogCanProduce(const Settings& settings)
 {
@@ -36,8 +32,8 @@ std::uint32_t Word(Rng& rng)
 Settings RandomSettings(Rng& rng)
 {
     Settings settings;
-    for (const Field& field : Fields())
-        field.set(settings, static_cast<int>(rng.Below(static_cast<std::uint32_t>(field.values))));
+    for (const SettingRow& row : kSettingsTable)
+        SetValue(settings, row, static_cast<int>(rng.Below(static_cast<std::uint32_t>(ValueCount(row)))));
     return settings;
 }
 
@@ -97,45 +93,6 @@ void ExpectPlayerMessage(const ShareCodeReading& reading)
     EXPECT_EQ(reading.message.find('\n'), std::string::npos) << reading.message;
     EXPECT_NE(reading.message.back(), '.') << reading.message;
 }
-
-#if defined(NDEBUG) && !defined(_WIN32)
-// Every combination of settings the dialog can produce, each with its own
-// seed and check value: tens of millions, so only in optimised builds, and
-// not under Wine, where it takes minutes (the code is the same there).
-TEST(ShareCode, EveryCombinationTheDialogCanProduceRoundTrips)
-{
-    const std::vector<Field>& fields = Fields();
-    std::vector<int> digits(fields.size(), 0);
-    Settings settings;
-    for (std::size_t i = 0; i < fields.size(); ++i) fields[i].set(settings, 0);
-    Rng rng(31);
-    std::uint64_t tried = 0;
-    std::uint64_t failed = 0;
-    for (;;) {
-        if (DialogCanProduce(settings)) {
-            const SharedGame game{settings, Word(rng), Word(rng)};
-            const std::string code = EncodeShareCode(game);
-            const ShareCodeReading reading = ReadShareCode(code);
-            if (reading.error != ShareCodeError::None || !(reading.game == game)) {
-                if (failed++ == 0) ADD_FAILURE() << code << " does not read back: " << reading.message;
-            }
-            ++tried;
-        }
-        // The next combination, as an odometer: only the digits that turn are set.
-        std::size_t i = 0;
-        for (; i < fields.size(); ++i) {
-            digits[i] = (digits[i] + 1) % fields[i].values;
-            fields[i].set(settings, digits[i]);
-            if (digits[i] != 0) break;
-        }
-        if (i == fields.size()) break;
-    }
-    EXPECT_EQ(failed, 0u) << "of " << tried;
-    // Two characters; 8 of the 16 combinations of the four stages go together
-    // on Normal and 6 on Hard; 2^14 for the other switches, 3^4 for the choices.
-    EXPECT_EQ(tried, 2u * (8u + 6u) * 16384u * 81u);
-}
-#endif
 
 // 100,000 draws cover every value of every setting many times over, and
 // with every other setting; the first 36 games take the extreme seeds and

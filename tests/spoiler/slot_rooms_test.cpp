@@ -8,7 +8,7 @@
 
 #include "core/generator_state.h"
 #include "core/rng.h"
-#include "core/settings_test_support.h"
+#include "support/settings.h"
 #include "driver/generate_seed.h"
 #include "items/sequential_item_search.h"
 #include "output/cheat_sheet_file.h"

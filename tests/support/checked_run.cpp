@@ -10,6 +10,21 @@
 #include "verify/game_invariants.h"
 
 namespace tarvenna {
+GeneratedGame GenerateGame(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder,
+                           unsigned threads, const StopFlag* stop)
+{
+    GeneratedGame game;
+    StatusLog log;
+    RunOptions options;
+    options.seed = seed;
+    options.outputDirectory = folder;
+    options.threads = threads;
+    options.stop = stop;
+    game.result = GenerateSeed(settings, options, game.state, log);
+    game.log = log.Text();
+    return game;
+}
+
 namespace {
 
 std::string ReadFile(const std::filesystem::path& path)

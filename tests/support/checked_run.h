@@ -12,6 +12,15 @@
 
 namespace tarvenna {
 
+// One seed through GenerateSeed into `folder`: what the tests look at.
+struct GeneratedGame {
+    GenerateResult result;
+    GeneratorState state;
+    std::string log;
+};
+GeneratedGame GenerateGame(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder,
+                           unsigned threads = 1, const StopFlag* stop = nullptr);
+
 // How long a checked run may search before it gives up: after more than
 // `maxProgressMarks` " ." marks of the item search, or once `maxSeconds` have
 // passed at a mark (0: no bound).

@@ -19,7 +19,7 @@
 #include "items/pool_modifiers.h"
 #include "locks/lock_data.h"
 #include "output/item_list_file.h"
-#include "output/output_test_support.h"
+#include "support/scratch_folder.h"
 
 namespace tarvenna {
 namespace {
@@ -81,12 +81,9 @@ protected:
         const GameCase& c =
             *std::find_if(std::begin(kGames), std::end(kGames), [&](const GameCase& g) { return g.name == name; });
         auto run = [&](const Settings& settings, GeneratorState& state) {
-            StatusLog log;
-            RunOptions options;
-            options.seed = c.seed;
-            options.outputDirectory = folder_;
-            const GenerateResult result = GenerateSeed(settings, options, state, log);
-            if (result.stopped || result.outputFailed) throw std::runtime_error("no game: " + log.Text());
+            GeneratedGame made = GenerateGame(settings, c.seed, folder_);
+            if (made.result.stopped || made.result.outputFailed) throw std::runtime_error("no game: " + made.log);
+            state = std::move(made.state);
             return Read(folder_ / ItemListFileName(settings));
         };
         Game game;

@@ -9,11 +9,11 @@
 #include <nlohmann/json.hpp>
 
 #include "driver/generate_seed.h"
-#include "output/output_test_support.h"
+#include "support/scratch_folder.h"
 #include "share/check_words.h"
 #include "share/share_code.h"
 #include "spoiler/settings_json.h"
-#include "spoiler/spoiler.h"
+#include "game/make_game.h"
 
 namespace tarvenna {
 namespace {
@@ -163,14 +163,15 @@ TEST_F(WebRuns, StretchesSearchedApartGiveTheRunThatSearchedAlone)
 
     // The same files as the command's run of the seed.
     Settings settings = *SettingsFromJson(ChrisLocks());
-    RunOptions options;
-    options.seed = kSeed;
-    options.outputDirectory = folder_ / "command";
-    options.extraFiles = SpoilerFiles(settings, kSeed);
-    std::filesystem::create_directories(options.outputDirectory);
+    GameRequest request;
+    request.settings = settings;
+    request.seed = kSeed;
+    request.folder = folder_ / "command";
+    request.spoiler = true;
+    std::filesystem::create_directories(request.folder);
     GeneratorState state;
     StatusLog log;
-    GenerateSeed(settings, options, state, log);
+    MakeGame(request, state, log);
     EXPECT_EQ(alone["log"], log.Text());
     EXPECT_EQ(aloneFiles.at("ItemListChrisNormal.txt"), Read(folder_ / "command" / "ItemListChrisNormal.txt"));
 
