@@ -95,13 +95,27 @@
 
   function applyFormReply(reply) {
     if (reply.error !== undefined) {
-      showMessage(formError, reply.error);
+      showFormError(reply.error);
       return false;
     }
     formReply = reply;
-    showMessage(formError, '');
+    if (!seedErrorShown) showFormError('');
     mirrorForm();
     return true;
+  }
+
+  // The address names the game on show, and only while the form still makes
+  // it: a run under way, Cancel or a changed setting take the name away, so a
+  // reload never brings back another game than the one the player sees.
+  function forgetAddressedGame() {
+    if (location.hash.length > 1) history.replaceState(null, '', `${location.pathname}${location.search}`);
+  }
+
+  // A seed's error stays until the seed is typed again; the form's own until the next click.
+  let seedErrorShown = false;
+  function showFormError(text, aboutSeed = false) {
+    seedErrorShown = aboutSeed && text !== '';
+    showMessage(formError, text);
   }
 
   function clearResult() {
@@ -278,12 +292,16 @@
     if (core === null) return;
     const seedReply = call({ call: 'seed', text: seedField.value });
     if (seedReply.error !== undefined) {
-      showMessage(formError, seedReply.error);
+      // Nothing of another game stays on show beside the refusal.
+      clearResult();
+      forgetAddressedGame();
+      showFormError(seedReply.error, true);
       seedField.focus();
       seedField.select();
       return;
     }
     stopRun();
+    forgetAddressedGame();
     const job = {
       id: ++runs,
       settings: formReply.settings,
@@ -293,7 +311,7 @@
     };
     run = job;
     seedField.value = String(job.seed);
-    showMessage(formError, '');
+    showFormError('');
     clearResult();
     showLog('');
     mirrorForm();
@@ -343,6 +361,7 @@
 
   function cancel() {
     if (!stopRun()) return;
+    forgetAddressedGame();
     showMessage(notice, 'Cancelled.');
     setState('cancelled');
     mirrorForm();
@@ -351,15 +370,24 @@
 
   // --- Share codes -----------------------------------------------------------
 
+  // Another game's code: what the page showed of the last one goes.
   function loadCode(text) {
     if (!applyFormReply(call({ call: 'form', op: 'code', code: text }))) return false;
+    clearResult();
+    showLog('Choose your seed settings and then press the Generate Seed button.');
     seedField.value = String(formReply.seed);
     loadedGame = { settings: formReply.settings, seed: formReply.seed, checkValue: formReply.checkValue };
     return true;
   }
 
+  // A link opened, or pasted into the address bar, even during a run: that
+  // run stops, and the form shows the link's game.
   function loadFragment() {
-    if (location.hash.length <= 1 || run !== null) return;
+    if (location.hash.length <= 1 || core === null) return;
+    if (stopRun()) {
+      setState('cancelled');
+      mirrorForm();
+    }
     const code = decodeURIComponent(location.hash.slice(1));
     codeField.value = code;
     loadCode(code);
@@ -410,7 +438,11 @@
   form.addEventListener('change', (event) => {
     const name = event.target.dataset.control;
     if (name === undefined || core === null) return;
-    applyFormReply(call({ call: 'form', op: 'click', control: name }));
+    if (applyFormReply(call({ call: 'form', op: 'click', control: name })) && formReply.changed) forgetAddressedGame();
+  });
+  seedField.addEventListener('input', () => {
+    if (seedErrorShown) showFormError('');
+    forgetAddressedGame();
   });
   form.addEventListener('submit', (event) => {
     event.preventDefault();
@@ -421,6 +453,7 @@
     if (core === null || run !== null) return;
     applyFormReply(call({ call: 'form', op: 'reset' }));
     seedField.value = '';
+    forgetAddressedGame();
   });
   loadCodeButton.addEventListener('click', () => loadCode(codeField.value));
   codeField.addEventListener('keydown', (event) => {

@@ -12,6 +12,7 @@
 #include "app/console.h"
 #include "app/run_seed.h"
 #include "app/verify_run.h"
+#include "core/processors.h"
 
 namespace {
 
@@ -20,8 +21,9 @@ tarvenna::StopFlag g_stop{false};
 // Every core by default; more threads than cores only share them, slower.
 unsigned SearchThreads(unsigned asked)
 {
+    if (asked == 0) return tarvenna::ProcessorCount();
+    // Where the system does not say how many there are, the count asked for stands.
     const unsigned cores = std::thread::hardware_concurrency();
-    if (asked == 0) return std::max(1u, cores);
     if (cores == 0 || asked <= cores) return asked;
     std::fprintf(stderr, "tarvenna: note: --threads %u is more than the %u processors here: using %u\n", asked, cores,
                  cores);

@@ -6,6 +6,7 @@
 #include "driver/item_stage.h"
 #include "enemies/enemy_randomizer.h"
 #include "enemies/room_enemy_table.h"
+#include "items/item_slot_data.h"
 #include "items/item_slot_table.h"
 #include "items/pool_modifiers.h"
 #include "locks/lock_randomizer.h"
@@ -41,7 +42,7 @@ bool RunStages(const Settings& settings, const RunOptions& options, GeneratorSta
         if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
         if (!settings.randomizeItems) {
             state.slotAssignment.clear();
-            for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
+            for (int slot = 0; slot < kSlotCount; ++slot) state.slotAssignment.push_back(slot);
             return true;
         }
         const ItemStageResult items =

@@ -6,13 +6,12 @@
 #include <string>
 
 #include "core/deal_divisors.h"
+#include "core/index.h"
 
 namespace tarvenna {
 namespace {
 
 constexpr std::array<int, 6> kAlwaysPinned = {90, 91, 114, 48, 123, 147};
-
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 } // namespace
 

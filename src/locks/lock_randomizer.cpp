@@ -6,14 +6,13 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "core/index.h"
 #include "locks/lock_data.h"
 #include "locks/lock_requirements.h"
 #include "items/item_shuffle.h"
 
 namespace tarvenna {
 namespace {
-
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 bool IsAnyOf(int kind, std::initializer_list<int> kinds)
 {

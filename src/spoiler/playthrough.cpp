@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "core/index.h"
 #include "items/item_slot_data.h"
 
 namespace tarvenna {
 namespace {
-
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 // The lists of one key as validation reads them: list 0, then the
 // alternatives up to the first missing or empty one.

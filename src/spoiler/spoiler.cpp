@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/index.h"
 #include "core/version.h"
 #include "items/item_slot_data.h"
 #include "locks/lock_data.h"
@@ -20,8 +21,6 @@ namespace tarvenna {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 // "1.098" from "Version 1.098 Beta".
 std::string VersionNumber()

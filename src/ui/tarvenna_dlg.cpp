@@ -22,6 +22,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "core/processors.h"
 #include "core/utf8_path.h"
 #include "core/version.h"
 #include "share/check_words.h"
@@ -372,7 +373,7 @@ void CTarvennaDlg::OnGenerate(wxCommandEvent&)
     options.seed = seed.kind == SeedChoice::Kind::Fixed ? seed.seed : SeedFromClock();
     options.outputDirectory = PathFromUtf8(folder.utf8_string());
     options.stop = &stop_;
-    options.threads = std::max(1u, std::thread::hardware_concurrency());
+    options.threads = ProcessorCount();
 
     settings_ = form_.CollectSettings();
     seed_ = options.seed;

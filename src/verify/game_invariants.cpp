@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "core/index.h"
 #include "doors/door_data.h"
 #include "doors/door_table.h"
 #include "enemies/room_enemy_data.h"
@@ -38,8 +39,6 @@ constexpr std::string_view kEnemyHeader = "ENEMYRANDODATA";
 constexpr std::string_view kDoorHeader = "DOORRANDODATA";
 constexpr std::string_view kLockHeader = "LOCKRANDODATA";
 constexpr std::string_view kEmptyFuelCapsule = "Fuel Supply Capsule (Empty)";
-
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 template <typename... Parts>
 void Report(Problems& problems, const Parts&... parts)

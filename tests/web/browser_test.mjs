@@ -13,6 +13,10 @@
 // - a permalink (#code) and "Load code" restore settings and seed; a bad code
 //   shows its error;
 // - Cancel stops a long search at once, and the next run is right;
+// - one game on show at a time: the address names a game only while the form
+//   makes it (not during a run, nor after Cancel or a changed setting), a
+//   link pasted during a run stops it, another game's link or a refused seed
+//   takes the last result away, and a seed's error stays until it is retyped;
 // - offline, once the service worker has cached the page, a seed still comes out;
 // - no console or page errors, every control has an accessible name, the page
 //   fits 360 px; prints the page's transfer size;
@@ -348,11 +352,25 @@ try {
   await page.waitForFunction(() => ['done', 'failed'].includes(document.getElementById('page').dataset.state));
   await compareWithReference(page, goldenCases.get(keyboardCase), `${keyboardCase} by keyboard`);
 
-  // A seed that is no number is refused before anything runs.
+  // A seed that is no number is refused before anything runs; the last
+  // game's result and address go, and the error stays until the seed is
+  // typed again, whatever else is clicked.
+  const addressed = () => page.evaluate(() => location.hash);
   await page.getByRole('textbox', { name: 'Seed:', exact: true }).fill('12x');
   await page.getByRole('button', { name: 'Generate Seed', exact: true }).click();
   const seedError = await page.locator('#form-error').textContent();
-  check((await state(page)) === 'done' && seedError.length > 0, `the seed "12x" is refused: "${seedError}"`);
+  check((await state(page)) === 'done' && seedError.length > 0 && (await page.locator('#result').isHidden()) && (await addressed()) === '',
+    `the seed "12x" is refused: "${seedError}", the last result and address gone`);
+  await control(page, 'Randomize:', 'checkbox', 'Enemies').click();
+  const errorAfterClick = await page.locator('#form-error').isVisible();
+  await page.getByRole('textbox', { name: 'Seed:', exact: true }).fill('12');
+  check(errorAfterClick && !(await page.locator('#form-error').isVisible()), 'the seed\'s error stays through a click and goes once the seed is typed again');
+  await page.getByRole('textbox', { name: 'Seed:', exact: true }).fill(' 42 ');
+  const spaced = await generate(page, ' 42 ');
+  check(spaced.state === 'done' && (await page.getByRole('textbox', { name: 'Seed:', exact: true }).inputValue()) === '42',
+    'a seed with blanks around it is taken, as the command takes it');
+  await control(page, 'Randomize:', 'checkbox', 'Enemies').click();
+  check((await addressed()) === '', 'a changed setting takes the last game out of the address');
 
   // The reference cases.
   for (const name of goldenSample) {
@@ -406,7 +424,29 @@ try {
   check(stillSearching && marks > 0 && (await state(page)) === 'cancelled' && stopped && (await page.getByRole('status').textContent()) === 'Cancelled.',
     `Cancel stops seed ${cancelCase.seed} after ${marks} progress marks: all ${workersBefore.length} searching workers ended in ${Date.now() - cancelledAt} ms, status "Cancelled."`);
   check(page.workers().length === workersBefore.length, `fresh workers replace them (${page.workers().length})`);
-  await runCase(page, goldenCases.get(afterCancelCase), `${afterCancelCase} after Cancel`);
+  const afterCancel = await runCase(page, goldenCases.get(afterCancelCase), `${afterCancelCase} after Cancel`);
+
+  // The address during a run names no game (a reload brings back none), and
+  // a link pasted into it during a run stops the run and shows the link's game.
+  if (permalinkRun && afterCancel) {
+    await setOptions(page, cancelCase.flags);
+    await page.getByRole('textbox', { name: 'Seed:', exact: true }).fill(String(cancelCase.seed));
+    await page.getByRole('button', { name: 'Generate Seed', exact: true }).click();
+    await page.waitForTimeout(500);
+    check((await state(page)) === 'searching' && (await addressed()) === '', 'during a run the address names no game');
+    await page.evaluate((code) => { location.hash = code; }, permalinkRun.code);
+    await page.waitForFunction(() => document.getElementById('page').dataset.state !== 'searching');
+    const shown = await formSnapshot(page);
+    check((await state(page)) === 'cancelled' && shown.seed === String(goldenCases.get(permalinkCase).seed) &&
+      (await page.locator('#downloads a').count()) === 0 && (await page.locator('#check-words').textContent()) === '',
+      `a link pasted during a run stops it and shows its game (seed ${shown.seed}), no other game's result beside it`);
+    // Another game's link after a finished run: the last result goes.
+    await runCase(page, goldenCases.get(afterCancelCase), `${afterCancelCase} again`);
+    await page.evaluate((code) => { location.hash = code; }, permalinkRun.code);
+    await page.waitForFunction(() => document.getElementById('downloads').childElementCount === 0);
+    check((await page.locator('#check-words').textContent()) === '' && (await page.locator('#result').isHidden()),
+      'opening another game\'s link takes the last game\'s words, code and downloads away');
+  }
 
   // Offline: the service worker serves everything, the server answers nothing.
   const controlled = await page.evaluate(() => navigator.serviceWorker.controller !== null);
