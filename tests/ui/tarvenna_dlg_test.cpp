@@ -470,6 +470,7 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     const char* override = std::getenv("TARVENNA_SCREENSHOT");
     const fs::path screenshot = override != nullptr ? fs::path(override) : fs::path(TARVENNA_SCREENSHOT_DEFAULT);
     wxUIActionSimulator().MouseMove(0, 0);
+    dialog_->Raise(); // above the console window the command may have left for a moment
     Pump(std::chrono::milliseconds(300));
     // Read back from the screen, so that the window manager's frame is in it.
     const wxRect area = dialog_->GetScreenRect();
