@@ -128,6 +128,15 @@ void FitAroundPlace(wxWindow& control, wxPoint place, wxSize extent)
     control.SetSize(wxRect(place, extent));
 }
 
+// Wraps `text` at the label's width, from scratch: a label wrapped for
+// another width unwraps first (wrapping only ever breaks at blanks).
+void ShowWrapped(wxStaticText& label, wxString text)
+{
+    text.Replace("\n", " ");
+    label.SetLabel(text);
+    label.Wrap(label.GetSize().GetWidth());
+}
+
 } // namespace
 
 CTarvennaDlg::CTarvennaDlg(wxWindow* parent, wxConfigBase* config)
@@ -157,6 +166,7 @@ CTarvennaDlg::CTarvennaDlg(wxWindow* parent, wxConfigBase* config)
     Bind(wxEVT_TIMER, [this](wxTimerEvent&) { FlushLog(); });
     Bind(wxEVT_CHAR_HOOK, &CTarvennaDlg::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CTarvennaDlg::OnClose, this);
+    Bind(wxEVT_DPI_CHANGED, &CTarvennaDlg::OnDpiChanged, this);
 }
 
 CTarvennaDlg::~CTarvennaDlg()
@@ -174,104 +184,140 @@ wxSize CTarvennaDlg::Extent(int width, int height) const
     return ConvertDialogToPixels(wxSize(width, height));
 }
 
-void CTarvennaDlg::CreateControls()
+template <typename Control>
+Control* CTarvennaDlg::Put(Control* window, wxRect units, Fit fit)
+{
+    placements_.push_back({window, units, fit});
+    return window;
+}
+
+void CTarvennaDlg::LayOut()
 {
     SetClientSize(Extent(kDialogWidth, kDialogHeight));
+    for (const auto& [window, units, fit] : placements_) {
+        const wxPoint place = Place(units.x, units.y);
+        const wxSize extent = Extent(units.width, units.height);
+        if (fit == Fit::AroundPlace) {
+            FitAroundPlace(*window, place, extent);
+            continue;
+        }
+        window->SetSize(wxRect(place, extent));
+        if (fit == Fit::WrappedText) {
+            auto& label = static_cast<wxStaticText&>(*window);
+            ShowWrapped(label, label.GetLabel());
+        }
+    }
+}
 
+void CTarvennaDlg::OnDpiChanged(wxDPIChangedEvent&)
+{
+    // The toolkit has scaled the fonts; the places follow them. Handled, not
+    // skipped: the window's new size is the layout's.
+    LayOut();
+    Refresh();
+}
+
+void CTarvennaDlg::CreateControls()
+{
     for (const TemplateControl& control : kTemplate) {
-        const wxPoint place = Place(control.x, control.y);
-        const wxSize extent = Extent(control.width, control.height);
+        const wxRect units(control.x, control.y, control.width, control.height);
         switch (control.kind) {
         case Kind::Label:
-            new wxStaticText(this, control.id, control.text, place, extent, wxST_NO_AUTORESIZE);
+            Put(new wxStaticText(this, control.id, control.text, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE),
+                units);
             break;
         case Kind::GroupFrame:
-            new wxStaticBox(this, control.id, control.text, place, extent);
+            Put(new wxStaticBox(this, control.id, control.text), units);
             break;
         case Kind::Radio:
         case Kind::RadioStartingGroup: {
-            auto* radio = new wxRadioButton(this, control.id, control.text, place, extent,
+            auto* radio = new wxRadioButton(this, control.id, control.text, wxDefaultPosition, wxDefaultSize,
                                             control.kind == Kind::RadioStartingGroup ? wxRB_GROUP : 0);
             // Tab moves between check boxes and the button; the arrows move within a group.
             radio->DisableFocusFromKeyboard();
-            FitAroundPlace(*radio, place, extent);
+            Put(radio, units, Fit::AroundPlace);
             break;
         }
         case Kind::CheckBox:
-            FitAroundPlace(*new wxCheckBox(this, control.id, control.text, place, extent), place, extent);
+            Put(new wxCheckBox(this, control.id, control.text), units, Fit::AroundPlace);
             break;
         }
     }
 
     // The two additions sit in the free corner right of "Tyrant Type:", so
     // every control of the template keeps its place.
-    new wxStaticBox(this, wxID_ANY, "Seed:", Place(190, 222), Extent(130, 30));
-    seedField_ = new wxTextCtrl(this, kSeed, wxEmptyString, Place(198, 234), Extent(114, 13));
+    Put(new wxStaticBox(this, wxID_ANY, "Seed:"), {190, 222, 130, 30});
+    seedField_ = Put(new wxTextCtrl(this, kSeed, wxEmptyString), {198, 234, 114, 13});
     seedField_->SetHint("current time");
     seedField_->SetToolTip("Leave empty to seed from the current time. The seed used is shown here once "
                            "Generate Seed is pressed, so the same seed can be made again.");
-    new wxStaticBox(this, wxID_ANY, "Output folder:", Place(190, 255), Extent(130, 33));
-    outputFolder_ = new wxDirPickerCtrl(this, kOutputFolder, wxGetCwd(), "Folder for the item list and cheat sheet",
-                                        Place(198, 267), Extent(114, 14),
-                                        wxDIRP_USE_TEXTCTRL | wxDIRP_DIR_MUST_EXIST | wxDIRP_SMALL);
+    Put(new wxStaticBox(this, wxID_ANY, "Output folder:"), {190, 255, 130, 33});
+    outputFolder_ = Put(new wxDirPickerCtrl(this, kOutputFolder, wxGetCwd(), "Folder for the item list and cheat sheet",
+                                            wxDefaultPosition, wxDefaultSize,
+                                            wxDIRP_USE_TEXTCTRL | wxDIRP_DIR_MUST_EXIST | wxDIRP_SMALL),
+                        {198, 267, 114, 14});
     outputFolder_->SetToolTip("The item list and the cheat sheet are written here.");
-    ShowEndOfFolder();
     outputFolder_->Bind(wxEVT_DIRPICKER_CHANGED, [this](wxFileDirPickerEvent& event) {
         ShowEndOfFolder();
         event.Skip();
     });
 
-    logText_ = new wxTextCtrl(this, kStatusLog, kPrompt, Place(7, 292), Extent(315, 76),
-                              wxTE_MULTILINE | wxTE_READONLY | wxBORDER_SUNKEN);
-    new wxButton(this, kGenerate, "Generate Seed", Place(7, 384), Extent(69, 14));
+    logText_ = Put(new wxTextCtrl(this, kStatusLog, kPrompt, wxDefaultPosition, wxDefaultSize,
+                                  wxTE_MULTILINE | wxTE_READONLY | wxBORDER_SUNKEN),
+                   {7, 292, 315, 76});
+    Put(new wxButton(this, kGenerate, "Generate Seed"), {7, 384, 69, 14});
 
-    completionNotice_ = new wxStaticText(this, kCompletionNotice, kCompletionText, Place(183, 373), Extent(139, 25),
-                                         wxST_NO_AUTORESIZE);
-    completionNotice_->Wrap(completionNotice_->GetSize().GetWidth());
+    completionNotice_ = Put(new wxStaticText(this, kCompletionNotice, kCompletionText, wxDefaultPosition, wxDefaultSize,
+                                             wxST_NO_AUTORESIZE),
+                            {183, 373, 139, 25}, Fit::WrappedText);
     completionNotice_->Hide();
-    failureNotice_ = new wxStaticText(this, kFailureNoticeId, wxEmptyString, Place(82, 371), Extent(240, 27),
-                                      wxST_NO_AUTORESIZE);
+    failureNotice_ = Put(
+        new wxStaticText(this, kFailureNoticeId, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxST_NO_AUTORESIZE),
+        {82, 371, 240, 27}, Fit::WrappedText);
     failureNotice_->SetForegroundColour(*wxRED);
     failureNotice_->Hide();
 
     FindWindow(kVersion)->SetLabel(kVersionString);
     CreateSharingControls();
+    LayOut();
+    ShowEndOfFolder();
 }
 
 void CTarvennaDlg::CreateSharingControls()
 {
     // The template's free places keep the window short: a friend's code
     // below "Play As:" and "Difficulty:", whose settings it fills in ...
-    loadCodeField_ = new wxTextCtrl(this, kLoadCodeField, wxEmptyString, Place(7, 104), Extent(72, 13),
-                                    wxTE_PROCESS_ENTER);
+    loadCodeField_ =
+        Put(new wxTextCtrl(this, kLoadCodeField, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER),
+            {7, 104, 72, 13});
     loadCodeField_->SetHint("shared code");
     loadCodeField_->SetToolTip("Paste a code another player shared: its settings and seed fill the form.");
-    auto* load = new wxButton(this, kLoadCode, wxString::FromUTF8("Load code\u2026"), Place(82, 103), Extent(47, 14));
+    auto* load = Put(new wxButton(this, kLoadCode, wxString::FromUTF8("Load code\u2026")), {82, 103, 47, 14});
     loadCodeField_->MoveAfterInTabOrder(FindWindow(kHard));
     load->MoveAfterInTabOrder(loadCodeField_);
 
     // ... the spoiler and the reset below "Enemies:" ...
-    auto* spoiler = new wxCheckBox(this, kSpoiler, "Spoiler file", Place(235, 197), Extent(77, 10));
-    FitAroundPlace(*spoiler, Place(235, 197), Extent(77, 10));
+    auto* spoiler = Put(new wxCheckBox(this, kSpoiler, "Spoiler file"), {235, 197, 77, 10}, Fit::AroundPlace);
     spoiler->SetToolTip("Also write a spoiler file (where every item and enemy went) with the pair.");
-    auto* reset = new wxButton(this, kResetDefaults, "Reset to defaults", Place(227, 208), Extent(93, 13));
+    auto* reset = Put(new wxButton(this, kResetDefaults, "Reset to defaults"), {227, 208, 93, 13});
     spoiler->MoveAfterInTabOrder(FindWindow(kElderCrimsonHeads));
     reset->MoveAfterInTabOrder(spoiler);
 
     // ... and the check words beside Generate, where only a failure would
     // show. The share code gets a row of its own below the template.
-    checkWords_ = new wxStaticText(this, kCheckWords, wxEmptyString, Place(82, 371), Extent(98, 27),
-                                   wxST_NO_AUTORESIZE | wxALIGN_CENTRE_HORIZONTAL);
+    checkWords_ = Put(new wxStaticText(this, kCheckWords, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                       wxST_NO_AUTORESIZE | wxALIGN_CENTRE_HORIZONTAL),
+                      {82, 371, 98, 27}, Fit::WrappedText);
     wxFont large = GetFont();
     large.SetPointSize(11);
     checkWords_->SetFont(large.Bold());
     checkWords_->SetToolTip("The game's check words: players with the same words have the same game.");
-    new wxStaticText(this, wxID_ANY, "Share code:", Place(7, 406), Extent(40, 8));
-    shareCode_ = new wxTextCtrl(this, kShareCode, wxEmptyString, Place(50, 404), Extent(223, 13), wxTE_READONLY);
+    Put(new wxStaticText(this, wxID_ANY, "Share code:"), {7, 406, 40, 8});
+    shareCode_ = Put(new wxTextCtrl(this, kShareCode, wxEmptyString, wxDefaultPosition, wxDefaultSize, wxTE_READONLY),
+                     {50, 404, 223, 13});
     shareCode_->SetHint("made by Generate Seed");
     shareCode_->SetToolTip("Pass this code on: it makes the same game in Tarvenna elsewhere.");
-    new wxButton(this, kCopyShareCode, "Copy", Place(277, 403), Extent(45, 14));
-    FindWindow(kCopyShareCode)->Disable();
+    Put(new wxButton(this, kCopyShareCode, "Copy"), {277, 403, 45, 14})->Disable();
 }
 
 // A long path shows its last folder, the part that tells folders apart.
@@ -514,8 +560,7 @@ void CTarvennaDlg::OnGenerationFinished(const GenerateResult& result, const std:
 
 void CTarvennaDlg::ShowGame(const GameIdentity& identity)
 {
-    checkWords_->SetLabel(ToWx(identity.checkWords));
-    checkWords_->Wrap(checkWords_->GetSize().GetWidth());
+    ShowWrapped(*checkWords_, ToWx(identity.checkWords));
     shareCode_->ChangeValue(ToWx(identity.shareCode));
     FindWindow(kCopyShareCode)->Enable();
     Update();
@@ -537,8 +582,7 @@ void CTarvennaDlg::ShowFailure(const wxString& text) { ShowNotice(text, true); }
 void CTarvennaDlg::ShowNotice(const wxString& text, bool failure)
 {
     failureNotice_->SetForegroundColour(failure ? *wxRED : GetForegroundColour());
-    failureNotice_->SetLabel(text);
-    failureNotice_->Wrap(failureNotice_->GetSize().GetWidth());
+    ShowWrapped(*failureNotice_, text);
     failureNotice_->SetToolTip(text);
     failureNotice_->Show();
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/timer.h>
@@ -20,6 +21,7 @@
 #include "form/log_view.h"
 
 class wxConfigBase;
+class wxDPIChangedEvent;
 class wxDirPickerCtrl;
 class wxStaticText;
 class wxTextCtrl;
@@ -52,6 +54,18 @@ protected:
                                               tarvenna::GeneratorState& state, tarvenna::StatusLog& statusLog);
 
 private:
+    // How a control fills its place in dialog units.
+    enum class Fit {
+        Exact,
+        AroundPlace, // check boxes and radios: at least their natural size, centred on their row
+        WrappedText, // labels: the text wraps at the place's width
+    };
+    struct Placement {
+        wxWindow* window;
+        wxRect units;
+        Fit fit;
+    };
+
     void CreateControls();
     void CreateSharingControls();
     void SyncControls();
@@ -60,6 +74,13 @@ private:
     void ShowEndOfFolder();
     wxPoint Place(int x, int y) const;
     wxSize Extent(int width, int height) const;
+    // Remembers where `window` goes; LayOut puts it there.
+    template <typename Control>
+    Control* Put(Control* window, wxRect units, Fit fit = Fit::Exact);
+    // Places every control from its dialog units, which follow the font: on
+    // a display of another scale the whole dialog scales with its text.
+    void LayOut();
+    void OnDpiChanged(wxDPIChangedEvent& event);
 
     void OnCheckBox(wxCommandEvent& event);
     void OnRadioButton(wxCommandEvent& event);
@@ -81,6 +102,7 @@ private:
 
     tarvenna::FormModel form_;
     wxConfigBase* config_ = nullptr;
+    std::vector<Placement> placements_;
     // The game of the last code loaded, to be checked against what this
     // build makes of it.
     std::optional<tarvenna::SharedGame> loadedGame_;
