@@ -1,4 +1,4 @@
 // The tarvenna-gui program: the settings dialog.
 #include "ui/tarvenna_app.h"
 
-wxIMPLEMENT_APP(CTarvennaApp);
+wxIMPLEMENT_APP(tarvenna::TarvennaApp);

@@ -3,9 +3,11 @@
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 
-#include "ui/tarvenna_dlg.h"
+#include "ui/settings_dialog.h"
 
-bool CTarvennaApp::OnInit()
+namespace tarvenna {
+
+bool TarvennaApp::OnInit()
 {
     SetAppDisplayName("Tarvenna");
     // The choices of the last run are kept in ~/.config/tarvenna.conf, or
@@ -16,12 +18,14 @@ bool CTarvennaApp::OnInit()
     return wxApp::OnInit();
 }
 
-int CTarvennaApp::OnRun()
+int TarvennaApp::OnRun()
 {
     // The dialog's own modal loop is the program's main loop.
-    CTarvennaDlg dialog;
+    SettingsDialog dialog;
     SetTopWindow(&dialog);
     dialog.ShowModal();
     SetTopWindow(nullptr);
     return 0;
 }
+
+} // namespace tarvenna

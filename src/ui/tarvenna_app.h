@@ -2,10 +2,14 @@
 
 #include <wx/app.h>
 
+namespace tarvenna {
+
 // The application object: opens the settings dialog modally; closing the
 // dialog ends the program.
-class CTarvennaApp : public wxApp {
+class TarvennaApp : public wxApp {
 public:
     bool OnInit() override;
     int OnRun() override;
 };
+
+} // namespace tarvenna

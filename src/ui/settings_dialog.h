@@ -12,6 +12,7 @@
 #include <wx/timer.h>
 
 #include "driver/generate_seed.h"
+#include "game/make_game.h"
 #include "core/generator_state.h"
 #include "core/settings.h"
 #include "core/status_log.h"
@@ -26,23 +27,25 @@ class wxDirPickerCtrl;
 class wxStaticText;
 class wxTextCtrl;
 
+namespace tarvenna {
+
 // The settings dialog: the program's only window. It owns the generator state
 // of the one run, mirrors the form model in its controls and runs the
 // generator on a worker thread so that the window keeps repainting.
-class CTarvennaDlg : public wxDialog {
+class SettingsDialog : public wxDialog {
 public:
     // Shown in place of the completion notice when the run went wrong.
     static constexpr int kFailureNoticeId = 1042;
 
     // The choices of the last run are kept in `config` (not owned; null: the
     // application's wxConfigBase::Get(), if it has one).
-    explicit CTarvennaDlg(wxWindow* parent = nullptr, wxConfigBase* config = nullptr);
-    ~CTarvennaDlg() override;
+    explicit SettingsDialog(wxWindow* parent = nullptr, wxConfigBase* config = nullptr);
+    ~SettingsDialog() override;
 
-    CTarvennaDlg(const CTarvennaDlg&) = delete;
-    CTarvennaDlg& operator=(const CTarvennaDlg&) = delete;
+    SettingsDialog(const SettingsDialog&) = delete;
+    SettingsDialog& operator=(const SettingsDialog&) = delete;
 
-    const tarvenna::FormModel& Form() const { return form_; }
+    const FormModel& Form() const { return form_; }
     bool IsGenerating() const { return worker_.joinable(); }
     // The run's whole status log, once the run has ended; the log control
     // shows it with long runs of progress marks shortened.
@@ -50,8 +53,8 @@ public:
 
 protected:
     // The run itself, on the worker thread.
-    virtual tarvenna::GenerateResult Generate(const tarvenna::Settings& settings, const tarvenna::RunOptions& options,
-                                              tarvenna::GeneratorState& state, tarvenna::StatusLog& statusLog);
+    virtual GenerateResult Generate(const Settings& settings, const RunOptions& options, GeneratorState& state,
+                                    StatusLog& statusLog);
 
 private:
     // How a control fills its place in dialog units.
@@ -91,37 +94,33 @@ private:
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
 
-    void StartGeneration(const tarvenna::RunOptions& options);
+    void StartGeneration(const GameRequest& request);
     void FlushLog();
-    void OnGenerationFinished(const tarvenna::GenerateResult& result, const std::string& exceptionText,
-                              const tarvenna::GameIdentity& identity);
-    void ShowGame(const tarvenna::GameIdentity& identity);
+    void OnGenerationFinished(const GameResult& result);
     void ShowFailure(const wxString& text);
     void ShowNotice(const wxString& text, bool failure);
     void StopWorker();
 
-    tarvenna::FormModel form_;
+    FormModel form_;
     wxConfigBase* config_ = nullptr;
     std::vector<Placement> placements_;
     // The game of the last code loaded, to be checked against what this
     // build makes of it.
-    std::optional<tarvenna::SharedGame> loadedGame_;
+    std::optional<SharedGame> loadedGame_;
 
     // Written by the worker thread while a run is on; the window only reads
     // them after the worker has been joined.
-    tarvenna::Settings settings_;
-    std::uint32_t seed_ = 0;
-    tarvenna::GeneratorState state_;
-    tarvenna::StatusLog statusLog_;
-    tarvenna::StopFlag stop_{false};
+    GeneratorState state_;
+    StatusLog statusLog_;
+    StopFlag stop_{false};
     std::thread worker_;
-    std::mutex logMutex_;       // guards the four below, shared with the worker
-    tarvenna::LogView logView_; // the status log as shown
-    bool logChanged_ = false;   // since the log control last showed it
-    bool flushQueued_ = false;  // a FlushLog call is on its way
+    std::mutex logMutex_;      // guards the four below, shared with the worker
+    LogView logView_;          // the status log as shown
+    bool logChanged_ = false;  // since the log control last showed it
+    bool flushQueued_ = false; // a FlushLog call is on its way
     std::chrono::steady_clock::time_point lastFlushQueued_;
-    std::string shownLog_;      // what the log control shows
-    wxTimer logTimer_;          // shows the log's changes a few times a second
+    std::string shownLog_; // what the log control shows
+    wxTimer logTimer_;     // shows the log's changes a few times a second
 
     wxTextCtrl* logText_ = nullptr;
     wxStaticText* completionNotice_ = nullptr;
@@ -132,3 +131,5 @@ private:
     wxTextCtrl* shareCode_ = nullptr;
     wxTextCtrl* loadCodeField_ = nullptr;
 };
+
+} // namespace tarvenna
