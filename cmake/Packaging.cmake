@@ -15,6 +15,23 @@ if(WIN32)
     install(TARGETS tarvenna-gui RUNTIME DESTINATION .)
   endif()
   install(FILES ${PROJECT_SOURCE_DIR}/docs/windows-readme.txt DESTINATION . RENAME README.txt)
+  # The programs carry code of others whose licences ask for their notices
+  # in what is shipped: xxHash, CLI11, nlohmann-json, wxWidgets, the MinGW-w64
+  # runtime with winpthreads, and GCC's runtime. Debian's copyright files
+  # of the very sources they were built from hold them.
+  set(notice_sources libxxhash-dev libcli11-dev nlohmann-json3-dev wx3.2-headers mingw-w64-x86-64-dev
+      gcc-mingw-w64-base)
+  set(notices ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt)
+  file(WRITE ${notices} "Tarvenna's programs contain code from the projects below, under their own licences.\n")
+  foreach(package ${notice_sources})
+    set(copyright /usr/share/doc/${package}/copyright)
+    if(NOT EXISTS ${copyright})
+      message(FATAL_ERROR "${copyright} is missing: the zip needs its notices (install ${package})")
+    endif()
+    file(READ ${copyright} text)
+    file(APPEND ${notices} "\n==== ${package} (from Debian's copyright file) ====\n\n${text}")
+  endforeach()
+  install(FILES ${notices} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   set(CPACK_PACKAGE_FILE_NAME tarvenna-${PROJECT_VERSION}-windows-x64)
