@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/console.h"
 #include "app/run_seed.h"
+#include "search/kernel_choice.h"
 
 namespace {
 
@@ -20,9 +21,18 @@ tarvenna::StopFlag g_stop{false};
 int main(int argc, char** argv)
 {
     tarvenna::UseBinaryStandardStreams();
+    // A kernel set forced by TARVENNA_KERNELS that this processor lacks
+    // would crash the search: refuse before anything else.
+    const tarvenna::lanes::KernelChoice& kernels = tarvenna::lanes::ProcessKernels();
+    if (!kernels.set) {
+        std::fprintf(stderr, "tarvenna: %s\n", kernels.refusal.c_str());
+        return tarvenna::kUsage;
+    }
     const std::vector<std::string> arguments = tarvenna::Utf8Arguments(argc, argv);
     const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
     std::fputs(parsed.out.c_str(), stdout);
+    if (parsed.version)
+        std::printf("search kernels: %.*s\n", static_cast<int>(kernels.set->name.size()), kernels.set->name.data());
     std::fputs(parsed.err.c_str(), stderr);
     if (!parsed.commandLine) return parsed.exitCode;
     const tarvenna::CommandLine& line = *parsed.commandLine;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "search/deal_lanes.h"
+#include "search/kernel_choice.h"
 #include "search/search_plan.h"
 
 namespace tarvenna {
@@ -71,6 +72,7 @@ lanes::FullPass FullPassOf(const ItemFacts& facts, const FullPassPlan& plan)
     full.leadWaiters = plan.leadWaiters;
     for (const auto& pair : full.waitPairs)
         if (pair[1] < full.leadWaiters) full.leadPairs.push_back(pair);
+    lanes::SetSlotBits(full);
     return full;
 }
 
@@ -104,11 +106,10 @@ struct FastItemSearch::Prepared {
     };
     std::vector<Forbidden> forbidden;
 
-    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, Kernels choice)
-        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins))
+    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, const lanes::Kernels* choice)
+        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins)),
+          kernels(choice ? choice : &lanes::ChosenKernels())
     {
-        kernels =
-            choice == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels() : &lanes::PortableKernels();
         for (const StagedPassPlan& pass : plan.stagedPasses) stagedPasses.push_back(StagedPassOf(plan.facts, pass));
         fullPass = FullPassOf(plan.facts, plan.fullPass);
         followedCount = plan.fullPass.items.size();
@@ -240,7 +241,8 @@ private:
     }
 };
 
-FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels)
+FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+                               const lanes::Kernels* kernels)
     : prepared_(std::make_unique<const Prepared>(table, pinnedSlots, kernels))
 {
 }
