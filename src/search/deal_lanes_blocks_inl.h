@@ -66,18 +66,35 @@ TARVENNA_LANES_INLINE V16 Remainders(V16 x, std::uint32_t n)
 TARVENNA_LANES_INLINE V8 NextIndices(BlockStates& s, std::uint32_t draw)
 {
     const D8 d8;
-    const D16 d16;
     const D32 d32;
     const V32 multiplier = hn::Set(d32, Rng::kMultiplier);
     const V32 increment = hn::Set(d32, Rng::kIncrement);
     for (V32& q : s.q) q = hn::Add(hn::Mul(q, multiplier), increment);
     const std::uint32_t n = kDraws - draw;
     if (n == 1) return hn::Zero(d8);
+#if defined(HWY_TARGET) && HWY_TARGET == HWY_WASM
+    // WebAssembly multiplies 32-bit lanes but has no high half of a 16-bit
+    // product, and narrows in lane order: the remainders in 32-bit lanes.
+    const hn::RebindToSigned<D32> di32;
+    const hn::RebindToSigned<D16> di16;
+    hn::Vec<decltype(di32)> r[kWords];
+    for (std::size_t i = 0; i < kWords; ++i) {
+        const V32 x = hn::And(hn::ShiftRight<16>(s.q[i]), hn::Set(d32, 0x7FFF));
+        const V32 quotient = hn::ShiftRightSame(hn::Mul(x, hn::Set(d32, kDealDivisors.multiplier[n])),
+                                                static_cast<int>(kDealDivisors.shift[n]));
+        r[i] = hn::BitCast(di32, hn::Sub(x, hn::Mul(quotient, hn::Set(d32, n))));
+    }
+    const hn::Rebind<std::uint8_t, decltype(di16)> dHalf8;
+    return hn::Combine(d8, hn::DemoteTo(dHalf8, hn::ReorderDemote2To(di16, r[2], r[3])),
+                       hn::DemoteTo(dHalf8, hn::ReorderDemote2To(di16, r[0], r[1])));
+#else
     // rand() is bits 16..30 of the state: the odd 16-bit halves, in lane order.
+    const D16 d16;
     const V16 low15 = hn::Set(d16, 0x7FFF);
     const V16 x01 = hn::And(hn::ConcatOdd(d16, hn::BitCast(d16, s.q[1]), hn::BitCast(d16, s.q[0])), low15);
     const V16 x23 = hn::And(hn::ConcatOdd(d16, hn::BitCast(d16, s.q[3]), hn::BitCast(d16, s.q[2])), low15);
     return hn::ConcatEven(d8, hn::BitCast(d8, Remainders(x23, n)), hn::BitCast(d8, Remainders(x01, n)));
+#endif
 }
 
 // The counting tracker: t -= min(t - 2r saturated at 0, 2).
