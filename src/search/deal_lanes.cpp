@@ -61,7 +61,7 @@ void SetSlotBits(FullPass& pass)
         for (std::size_t t = 0; t < pass.count; ++t)
             if (pass.rejects[t][slot] != 0) pass.rejectBits[t][slot / 8] |= bit;
         for (std::size_t w = 0; w < pass.waiters.size(); ++w)
-            if ((pass.waitTables[w / kGroup][slot] >> (w % kGroup)) & 1u) pass.waitBits[w][slot / 8] |= bit;
+            if ((unsigned{pass.waitTables[w / kGroup][slot]} >> (w % kGroup)) & 1u) pass.waitBits[w][slot / 8] |= bit;
     }
 }
 
