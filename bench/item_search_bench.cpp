@@ -11,6 +11,7 @@
 #include "core/generator_state.h"
 #include "core/rng.h"
 #include "search/fast_item_search.h"
+#include "search/kernel_choice.h"
 #include "search/search_plan.h"
 #include "items/item_shuffle.h"
 #include "items/item_slot_table.h"
@@ -40,6 +41,11 @@ Settings SettingsOf(const Configuration& c)
     settings.randomizeLocks = c.locks;
     return settings;
 }
+
+constexpr Configuration kJillNormal{Character::Jill, Difficulty::Normal, false};
+constexpr Configuration kChrisNormal{Character::Chris, Difficulty::Normal, false};
+constexpr Configuration kJillLocks{Character::Jill, Difficulty::Normal, true};
+constexpr Configuration kChrisLocks{Character::Chris, Difficulty::Normal, true};
 
 // The plain definition: one deal and its validation per iteration.
 void BM_SequentialAttempt(benchmark::State& benchState, Configuration c)
@@ -130,6 +136,36 @@ void BM_FastDeals(benchmark::State& benchState, Configuration c)
     benchState.counters["accepted"] = static_cast<double>(total.accepted) / deals;
 }
 
+// One kernel set on one thread over long stretches of deals (as
+// BM_FastDeals): deals per second per core, for bench/ratios.sh to set the
+// sets against each other.
+void BM_KernelDeals(benchmark::State& benchState, Configuration c, const lanes::Kernels* kernels)
+{
+    const Settings settings = SettingsOf(c);
+    Rng rng(1);
+    const GeneratorState state = Prepared(settings, rng);
+    const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings), kernels);
+    std::uint64_t deals = 0;
+    std::uint32_t start = rng.State();
+    for (auto _ : benchState) {
+        deals += search.MeasureFunnel(start, 1u << 16).deals;
+        start = Rng::JumpOf(180ull << 16).Apply(start);
+    }
+    benchState.counters["deals/s"] = benchmark::Counter(static_cast<double>(deals), benchmark::Counter::kIsRate);
+}
+
+// A row per kernel set the processor runs, for Chris's two searches.
+void RegisterKernelDeals()
+{
+    for (const lanes::KernelSet& set : lanes::KernelSets()) {
+        if (!set.kernels) continue;
+        for (const auto& [name, c] : {std::pair{"ChrisNormal", kChrisNormal}, std::pair{"ChrisLocks", kChrisLocks}}) {
+            const std::string row = "BM_KernelDeals/" + std::string(set.name) + "/" + name;
+            benchmark::RegisterBenchmark(row.c_str(), BM_KernelDeals, c, set.kernels)->Unit(benchmark::kMillisecond);
+        }
+    }
+}
+
 // Whole runs as the command makes them, files written, seeds 1, 2, ... in
 // turn: time per seed, every core on the item search.
 void BM_WholeSeed(benchmark::State& benchState, Configuration c)
@@ -151,11 +187,6 @@ void BM_WholeSeed(benchmark::State& benchState, Configuration c)
     std::filesystem::remove_all(folder);
     benchState.counters["attempts/s"] = benchmark::Counter(static_cast<double>(attempts), benchmark::Counter::kIsRate);
 }
-
-constexpr Configuration kJillNormal{Character::Jill, Difficulty::Normal, false};
-constexpr Configuration kChrisNormal{Character::Chris, Difficulty::Normal, false};
-constexpr Configuration kJillLocks{Character::Jill, Difficulty::Normal, true};
-constexpr Configuration kChrisLocks{Character::Chris, Difficulty::Normal, true};
 
 #define TARVENNA_CONFIGURATIONS(BM, ...)                        \
     BENCHMARK_CAPTURE(BM, JillNormal, kJillNormal) __VA_ARGS__;   \
@@ -198,6 +229,7 @@ int main(int argc, char** argv)
         tarvenna::PrintPlans();
         return 0;
     }
+    tarvenna::RegisterKernelDeals();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

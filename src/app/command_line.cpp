@@ -266,6 +266,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     } catch (const CLI::CallForVersion&) {
         ParseOutcome outcome;
         outcome.out = std::string(kVersionString) + "\n";
+        outcome.version = true;
         return outcome;
     } catch (const CLI::ArgumentMismatch& error) {
         return Failure(MissingValue(arguments, options, error));

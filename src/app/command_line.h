@@ -29,6 +29,7 @@ struct ParseOutcome {
     int exitCode = 0;                       // otherwise: exit with this status
     std::string out;                        // text for standard output (--help, --version)
     std::string err;                        // text for standard error
+    bool version = false;                   // `out` is the version string, which the command completes
 };
 
 // Parses the tarvenna command's arguments (argv[0] excluded). Rejects the

@@ -13,6 +13,7 @@
 #include "app/run_seed.h"
 #include "app/verify_run.h"
 #include "core/processors.h"
+#include "search/kernel_choice.h"
 
 namespace {
 
@@ -52,12 +53,21 @@ int main(int argc, char** argv)
 {
     tarvenna::OpenClosedStandardStreams();
     tarvenna::UseBinaryStandardStreams();
+    // A kernel set forced by TARVENNA_KERNELS that this processor lacks
+    // would crash the search: refuse before anything else.
+    const tarvenna::lanes::KernelChoice& kernels = tarvenna::lanes::ProcessKernels();
+    if (!kernels.set) {
+        std::fprintf(stderr, "tarvenna: %s\n", kernels.refusal.c_str());
+        return tarvenna::kUsage;
+    }
     // Whatever goes wrong ends with a message and a status, never an abort:
     // the file writer has removed its temporary files on the way out.
     try {
         const std::vector<std::string> arguments = tarvenna::Utf8Arguments(argc, argv);
         const tarvenna::ParseOutcome parsed = tarvenna::ParseCommandLine(arguments);
-        tarvenna::WriteStandardOutput(parsed.out);
+        std::string out = parsed.out;
+        if (parsed.version) out += "search kernels: " + std::string(kernels.set->name) + "\n";
+        tarvenna::WriteStandardOutput(out);
         std::fputs(parsed.err.c_str(), stderr);
         if (!parsed.commandLine) return parsed.exitCode;
         tarvenna::StopOnInterrupt(g_stop);

@@ -101,7 +101,15 @@ struct FullPass {
     // item: it goes back to its slot, and whatever is there to where it
     // landed. Landings and rejects are then those of the final places.
     std::vector<std::array<std::uint8_t, 2>> pins; // slot, followed index of its own item
+    // The rejecting slots and the strictly needed ones again, as bit sets
+    // (bit s in byte s / 8), for kernels that look up sixteen bytes at a
+    // time. SetSlotBits fills them from the tables above.
+    using SlotBits = std::array<std::uint8_t, 32>;
+    std::array<SlotBits, kMaxFollowed> rejectBits{}; // [followed]
+    std::vector<SlotBits> waitBits;                  // [waiter]
 };
+// Sets the bit sets of a pass whose tables are in place.
+void SetSlotBits(FullPass& pass);
 
 using Landings = std::array<std::array<std::uint8_t, kLanes>, kMaxFollowed>; // [followed][lane]: slot
 // Room for whom each waiter waits for, per group: [waiter][group][lane].
@@ -149,10 +157,15 @@ struct Kernels {
     Openable (*openAll)(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items);
 };
 
-// Plain vector code for any processor.
-const Kernels& PortableKernels();
-// AVX-512 with byte permutes and compression, or null where the processor
-// lacks them.
-const Kernels* Avx512Kernels();
+// What a deal opens, in plain C++: the kernel sets without AVX-512's bit
+// shuffles use it.
+Openable OpenAll(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items);
+
+// The kernel sets of each vector width, or null where the build has none;
+// which of them the processor runs is for search/kernel_choice.h to say.
+const Kernels* Avx512Kernels(); // AVX-512 with byte permutes and compression
+const Kernels* Avx2Kernels();
+const Kernels* Sse4Kernels();     // SSSE3 and SSE4.1
+const Kernels& BaselineKernels(); // what the build targets anyway: SSE2, or WebAssembly's SIMD128
 
 } // namespace tarvenna::lanes

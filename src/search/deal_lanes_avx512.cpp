@@ -333,7 +333,8 @@ TARVENNA_AVX512 void DealWhole(std::uint32_t dealStart, std::array<std::uint8_t,
     }
 }
 
-TARVENNA_AVX512 Openable OpenAll(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf, std::uint64_t items)
+TARVENNA_AVX512 Openable OpenAllByBitShuffles(const std::vector<ClauseBlock>& blocks, const RuleOfItem& ruleOf,
+                                              std::uint64_t items)
 {
     const __m512i rules = _mm512_loadu_si512(ruleOf.data());
     Openable result{1, 0};
@@ -356,12 +357,8 @@ TARVENNA_AVX512 Openable OpenAll(const std::vector<ClauseBlock>& blocks, const R
 
 const Kernels* Avx512Kernels()
 {
-    static const Kernels kernels{&RunAnySegment, &LandLead, &LandAll, &DealWhole, &OpenAll};
-    static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                                  __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi") &&
-                                  __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("avx512bitalg") &&
-                                  __builtin_cpu_supports("bmi2");
-    return supported ? &kernels : nullptr;
+    static const Kernels kernels{&RunAnySegment, &LandLead, &LandAll, &DealWhole, &OpenAllByBitShuffles};
+    return &kernels;
 }
 
 } // namespace tarvenna::lanes

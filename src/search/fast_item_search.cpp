@@ -10,7 +10,9 @@
 #include <mutex>
 #include <thread>
 
+#include "core/index.h"
 #include "search/deal_lanes.h"
+#include "search/kernel_choice.h"
 #include "search/search_plan.h"
 
 namespace tarvenna {
@@ -32,7 +34,6 @@ std::uint64_t ChunkStart(std::uint64_t chunk)
 }
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 lanes::StagedPass StagedPassOf(const ItemFacts& facts, const StagedPassPlan& plan)
 {
@@ -72,6 +73,7 @@ lanes::FullPass FullPassOf(const ItemFacts& facts, const FullPassPlan& plan)
     full.leadWaiters = plan.leadWaiters;
     for (const auto& pair : full.waitPairs)
         if (pair[1] < full.leadWaiters) full.leadPairs.push_back(pair);
+    lanes::SetSlotBits(full);
     return full;
 }
 
@@ -105,11 +107,10 @@ struct FastItemSearch::Prepared {
     };
     std::vector<Forbidden> forbidden;
 
-    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, Kernels choice)
-        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins))
+    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, const lanes::Kernels* choice)
+        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins)),
+          kernels(choice ? choice : &lanes::ChosenKernels())
     {
-        kernels =
-            choice == Kernels::Fastest && lanes::Avx512Kernels() ? lanes::Avx512Kernels() : &lanes::PortableKernels();
         for (const StagedPassPlan& pass : plan.stagedPasses) stagedPasses.push_back(StagedPassOf(plan.facts, pass));
         fullPass = FullPassOf(plan.facts, plan.fullPass);
         followedCount = plan.fullPass.items.size();
@@ -241,7 +242,8 @@ private:
     }
 };
 
-FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels)
+FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+                               const lanes::Kernels* kernels)
     : prepared_(std::make_unique<const Prepared>(table, pinnedSlots, kernels))
 {
 }

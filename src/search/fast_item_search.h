@@ -13,6 +13,9 @@
 namespace tarvenna {
 
 struct SearchPlan;
+namespace lanes {
+struct Kernels;
+}
 
 // Finds the same accepted deal as SequentialItemSearch, much faster.
 //
@@ -35,9 +38,9 @@ class FastItemSearch {
 public:
     static constexpr int kLanes = 64;
 
-    enum class Kernels { Fastest, Portable }; // Portable: no AVX-512, for tests
-
-    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots, Kernels kernels = Kernels::Fastest);
+    // Null kernels: the set chosen for this process (search/kernel_choice.h).
+    FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
+                   const lanes::Kernels* kernels = nullptr);
     ~FastItemSearch();
     FastItemSearch(const FastItemSearch&) = delete;
     FastItemSearch& operator=(const FastItemSearch&) = delete;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <sstream>
 
+#include "core/index.h"
 #include "items/item_bits.h"
 
 namespace tarvenna {
@@ -19,7 +20,6 @@ constexpr std::uint32_t kLongestSegment = 64; // a segment's run ends are bits o
 // product of their counts (out of 180 * 180), earns a test in the full pass.
 constexpr int kLeastPairWeight = 24;
 
-std::size_t Index(int value) { return static_cast<std::size_t>(value); }
 
 // What a key needs whatever alternative opens it: its required items and
 // the items that every alternative names.

@@ -8,6 +8,7 @@
 
 #include "items/sequential_item_search.h"
 #include "support/settings.h"
+#include "support/random_word.h"
 
 namespace tarvenna {
 namespace {
@@ -155,7 +156,7 @@ TEST(PlacementValidator, AgreesWithThePlainValidationOnRandomTables)
         PlacementValidator compact(rules);
         std::vector<int> checkStack;
         for (int deal = 0; deal < 200; ++deal) {
-            Rng rng(static_cast<std::uint32_t>(source.Next()) << 15 ^ static_cast<std::uint32_t>(source.Next()));
+            Rng rng(RandomWord(source));
             SlotAssignment assignment{};
             ShuffleItems({}, rng, assignment);
             const std::vector<int> plainAssignment(assignment.begin(), assignment.end());

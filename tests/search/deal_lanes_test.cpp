@@ -8,16 +8,19 @@
 
 #include "core/rng.h"
 #include "items/item_shuffle.h"
+#include "search/kernel_choice.h"
+#include "support/random_word.h"
 
 namespace tarvenna::lanes {
 namespace {
 
-// The kernels to check: the portable ones always, AVX-512 where the processor has it.
-std::vector<const Kernels*> KernelsToTest()
+// The kernels to check: every set the processor runs.
+std::vector<KernelSet> KernelsToTest()
 {
-    std::vector<const Kernels*> kernels{&PortableKernels()};
-    if (const Kernels* fast = Avx512Kernels()) kernels.push_back(fast);
-    return kernels;
+    std::vector<KernelSet> sets;
+    for (const KernelSet& set : KernelSets())
+        if (set.kernels) sets.push_back(set);
+    return sets;
 }
 
 // Where each item ends up in a plain deal.
@@ -31,16 +34,11 @@ std::array<int, kSlotCount> SlotsOfItems(std::uint32_t dealStart, const std::vec
     return slotOf;
 }
 
-std::uint32_t RandomState(Rng& source)
-{
-    return static_cast<std::uint32_t>(source.Next()) << 17 ^ static_cast<std::uint32_t>(source.Next());
-}
-
 LaneQueue RandomQueue(Rng& source)
 {
     LaneQueue queue;
     for (std::size_t lane = 0; lane < kLanes; ++lane) {
-        queue.state[lane] = queue.dealStart[lane] = RandomState(source);
+        queue.state[lane] = queue.dealStart[lane] = RandomWord(source);
         queue.deal[lane] = static_cast<std::uint32_t>(lane);
     }
     queue.count = kLanes;
@@ -74,6 +72,7 @@ FullPass TestFullPass(std::size_t lead)
     pass.leadWaiters = lead > 0 ? 8 : 0; // followed 1, 3, .. 15
     for (const auto& pair : pass.waitPairs)
         if (pair[1] < pass.leadWaiters) pass.leadPairs.push_back(pair);
+    SetSlotBits(pass);
     return pass;
 }
 
@@ -104,7 +103,8 @@ TEST(DealLanes, TheFullPassFindsEveryLandingAndWhatRejectsWithOrWithoutALeadStag
         const FullPass pass = TestFullPass(lead);
         Rng source(99);
         int pairRejects = 0;
-        for (const Kernels* kernels : KernelsToTest()) {
+        for (const auto& [name, needs, kernels] : KernelsToTest()) {
+            SCOPED_TRACE(name);
             for (int round = 0; round < 20; ++round) {
                 LaneQueue queue = RandomQueue(source);
                 if (lead > 0) {
@@ -181,7 +181,8 @@ TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
             pass.segments.push_back(MakeSegment(first, std::min(kDraws, first + length), meanings, c.pairs));
 
         Rng source(7);
-        for (const Kernels* kernels : KernelsToTest()) {
+        for (const auto& [name, needs, kernels] : KernelsToTest()) {
+            SCOPED_TRACE(name);
             for (int round = 0; round < 30; ++round) {
                 LaneQueue queue = RandomQueue(source);
                 queue.count = round % 3 == 0 ? 41 : kLanes;
@@ -234,7 +235,7 @@ TEST(DealLanes, OpenAllOpensWhatTheReachedItemsOpenUntilNothingChanges)
         }
         RuleOfItem ruleOf{};
         for (std::uint8_t& rule : ruleOf) rule = static_cast<std::uint8_t>(below(4) == 0 ? 0 : below(ruleCount));
-        const std::uint64_t items = std::uint64_t{RandomState(source)} << 32 | RandomState(source);
+        const std::uint64_t items = std::uint64_t{RandomWord(source)} << 32 | RandomWord(source);
 
         Openable expected{1, 0};
         for (std::uint64_t before = 0; before != expected.rules;) {
@@ -247,7 +248,8 @@ TEST(DealLanes, OpenAllOpensWhatTheReachedItemsOpenUntilNothingChanges)
         }
         fullyReached += expected.reached == items ? 1 : 0;
         opensSeveral += std::popcount(expected.rules) >= 3 ? 1 : 0;
-        for (const Kernels* kernels : KernelsToTest()) {
+        for (const auto& [name, needs, kernels] : KernelsToTest()) {
+            SCOPED_TRACE(name);
             const Openable openable = kernels->openAll(blocks, ruleOf, items);
             ASSERT_EQ(openable.rules, expected.rules) << "round " << round;
             ASSERT_EQ(openable.reached, expected.reached) << "round " << round;

@@ -5,12 +5,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <thread>
 #include <tuple>
 
 #include "driver/generate_seed.h"
 #include "items/sequential_item_search.h"
+#include "search/kernel_choice.h"
 #include "search/search_plan.h"
+#include "support/random_word.h"
 
 #if defined(__linux__)
 #include <sys/resource.h>
@@ -85,10 +88,12 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
         const ItemSlotTable table = TableOf(c.settings, c.tableSeed);
         const std::vector<int> pinned = PinnedSlots(c.settings);
         const FastItemSearch fast(table, pinned);
-        const FastItemSearch portable(table, pinned, FastItemSearch::Kernels::Portable);
+        std::vector<std::unique_ptr<FastItemSearch>> eachSet;
+        for (const lanes::KernelSet& set : lanes::KernelSets())
+            if (set.kernels) eachSet.push_back(std::make_unique<FastItemSearch>(table, pinned, set.kernels));
         Rng starts(4242 + c.tableSeed);
         for (int i = 0; i < c.searches / kScale; ++i) {
-            auto start = static_cast<std::uint32_t>(starts.Next()) << 17 ^ static_cast<std::uint32_t>(starts.Next());
+            auto start = RandomWord(starts);
             if (c.window != kWhole) {
                 const ItemSearchResult found = fast.Run(start, 2, nullptr, nullptr);
                 ASSERT_FALSE(found.stopped);
@@ -107,7 +112,8 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
                 });
             ExpectSameResult(quick, plain, start);
             EXPECT_TRUE(growing && lastReport == quick.attempts - 1) << "start " << start;
-            if (i % 10 == 0) ExpectSameResult(portable.Run(start, 2, nullptr, nullptr), plain, start);
+            ExpectSameResult(eachSet[static_cast<std::size_t>(i) % eachSet.size()]->Run(start, 2, nullptr, nullptr),
+                             plain, start);
         }
     }
 }

@@ -12,6 +12,7 @@
 #include "core/rng.h"
 #include "settings/settings_table.h"
 #include "core/version.h"
+#include "support/random_word.h"
 
 namespace tarvenna {
 namespace {
@@ -21,12 +22,6 @@ constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 bool DialogCanProduce(const Settings& settings)
 {
     return *SettingsConflict(settings) == '\0';
-}
-
-std::uint32_t Word(Rng& rng)
-{
-    const auto draw = [&rng] { return static_cast<std::uint32_t>(rng.Next()); };
-    return (draw() << 30) ^ (draw() << 15) ^ draw();
 }
 
 Settings RandomSettings(Rng& rng)
@@ -43,7 +38,7 @@ std::vector<SharedGame> SampleGames(std::size_t count, std::uint32_t seed)
     Rng rng(seed);
     std::vector<SharedGame> games;
     while (games.size() < count) {
-        const SharedGame game{RandomSettings(rng), Word(rng), Word(rng)};
+        const SharedGame game{RandomSettings(rng), RandomWord(rng), RandomWord(rng)};
         if (DialogCanProduce(game.settings)) games.push_back(game);
     }
     return games;
