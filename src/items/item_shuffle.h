@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -43,6 +44,21 @@ public:
     const KeyRule& Rule(int key) const { return rules_[static_cast<std::size_t>(key)]; }
     const List& Alternative(int index) const { return alternatives_[static_cast<std::size_t>(index)]; }
     const int* Items(const List& list) const { return items_.data() + list.offset; }
+
+    // Whether the rule of `key` is met when `held(item)` says which items are
+    // held: all of its required list, and one of its alternatives where it
+    // has any. A key without a rule is met.
+    template <class Held>
+    bool RuleMet(int key, Held held) const
+    {
+        if (key < 0 || key >= kMaxKey) return true;
+        const KeyRule& rule = Rule(key);
+        const auto allHeld = [&](const List& list) { return std::all_of(Items(list), Items(list) + list.count, held); };
+        if (!allHeld(rule.required)) return false;
+        for (int i = 0; i < rule.alternativeCount; ++i)
+            if (allHeld(Alternative(rule.firstAlternative + i))) return true;
+        return rule.alternativeCount == 0;
+    }
 
 private:
     std::array<int, kSlotCount + 1> keyOfSlot_{};   // slot 180: an item that no slot holds

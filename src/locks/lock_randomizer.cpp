@@ -19,13 +19,6 @@ bool IsAnyOf(int kind, std::initializer_list<int> kinds)
     return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
 }
 
-bool ListMarked(const std::vector<int>& items, const std::array<bool, kItemCount>& marked)
-{
-    return std::all_of(items.begin(), items.end(), [&](int item) {
-        return item >= 0 && item < kItemCount && marked[Index(item)];
-    });
-}
-
 } // namespace
 
 std::string LockKindName(int kind)
@@ -95,28 +88,16 @@ bool PinnedItemsCanBeReached(const Settings& settings, const ItemSlotTable& tabl
     for (int item = 0; item <= kArmedFuelCapsule; ++item) marked[Index(item)] = true;
     std::vector<int> pinned = PinnedSlots(settings);
     for (int slot : pinned) marked[Index(slot)] = false;
+    const ItemRules rules(table);
 
     bool changed = true;
     while (changed) {
         changed = false;
         for (int item : pinned) {
             if (marked[Index(item)]) continue;
-            const auto entry = table.requirements.find(table.locationKeys[Index(item)]);
-            bool reachable = true;
-            if (entry != table.requirements.end()) {
-                const RequirementLists& lists = entry->second;
-                if (auto required = lists.find(0); required != lists.end())
-                    reachable = ListMarked(required->second, marked);
-                bool anyAlternative = false;
-                bool alternativeMarked = false;
-                for (int number = 1;; ++number) {
-                    auto alternative = lists.find(number);
-                    if (alternative == lists.end() || alternative->second.empty()) break;
-                    anyAlternative = true;
-                    if (ListMarked(alternative->second, marked)) alternativeMarked = true;
-                }
-                if (anyAlternative && !alternativeMarked) reachable = false;
-            }
+            const bool reachable = rules.RuleMet(table.locationKeys[Index(item)], [&](int required) {
+                return required >= 0 && required < kItemCount && marked[Index(required)];
+            });
             if (reachable) {
                 marked[Index(item)] = true;
                 changed = true;
