@@ -139,8 +139,6 @@ TEST(DoorRandomizerRules, DoorListedAtTwoPositionsIsNeverJoinedToItself)
         ASSERT_EQ(run.connection.joins.size(), 1u);
         EXPECT_EQ(run.connection.joins[0].firstDoor, 94);
         EXPECT_EQ(run.connection.joins[0].secondDoor, 90);
-        EXPECT_EQ(run.after.doorResultTable.at("Bedroom").at(94), 43);
-        EXPECT_EQ(run.after.doorResultTable.at("East Wing Stairway").at(90), 92);
     }
 }
 

@@ -45,7 +45,6 @@ TEST(FormModel, OpensWithTheDefaultSettingsAndEveryInputFeedsItsOwnField)
 {
     FormModel form;
     EXPECT_EQ(form.CollectSettings(), Settings{});
-    EXPECT_FALSE(form.InputsDisabledForGood());
     for (int id : {kEnemies, kChris, kHard, kHealingItems, kAmmo, kInkRibbons, kDefenceItems, kSwapWithSelfDefenseGun,
                    kFuelCapsuleArmed, kTyrantNone, kYawnMany, kLisaNone, kTyrantRandom, kZombies, kDogs, kHunters,
                    kSpiders, kSharks, kBees, kChimera, kElderCrimsonHeads, kItems}) {
@@ -65,11 +64,6 @@ TEST(FormModel, OpensWithTheDefaultSettingsAndEveryInputFeedsItsOwnField)
     expected.allowZombies = expected.allowDogs = expected.allowHunters = expected.allowSpiders = false;
     expected.allowSharks = expected.allowBees = expected.allowChimera = expected.allowElderCrimsonHeads = false;
     EXPECT_EQ(form.CollectSettings(), expected);
-
-    form.Click(kTyrantLab);
-    EXPECT_EQ(form.CollectSettings().tyrantType, TyrantType::Lab);
-    form.Click(kTyrantHelipad);
-    EXPECT_EQ(form.CollectSettings().tyrantType, TyrantType::Helipad);
 }
 
 // What the rules leave checked after a run of clicks; which controls they
@@ -83,11 +77,8 @@ TEST(FormModel, RulesSetTheBoxesTheyCoupleAndLeaveTheOthersAlone)
         std::vector<int> unchecked;
     };
     const Case kCases[] = {
-        {"doors while Hard switches to Normal", {kHard, kDoors}, {kNormal, kItems}, {kHard}},
-        {"and leaves it there", {kHard, kDoors, kDoors}, {kNormal}, {kHard}},
-        {"doors checks items", {kItems, kDoors}, {kItems}, {}},
-        {"unchecking doors leaves items checked but free", {kItems, kDoors, kDoors}, {kItems}, {}},
-        {"and free to uncheck", {kItems, kDoors, kDoors, kItems}, {}, {kItems}},
+        {"doors while Hard switches to Normal and leaves it there", {kHard, kDoors, kDoors}, {kNormal}, {kHard}},
+        {"unchecking doors leaves items checked", {kItems, kDoors, kDoors}, {kItems}, {}},
         {"locks checks items and keeps Hard", {kItems, kHard, kLocks}, {kItems, kHard}, {kDoors}},
         {"unchecking locks leaves items checked", {kItems, kLocks, kLocks, kHard}, {kItems, kHard}, {kLocks}},
         {"unchecking enemies keeps their choices",
@@ -106,14 +97,6 @@ TEST(FormModel, RulesSetTheBoxesTheyCoupleAndLeaveTheOthersAlone)
         for (int id : c.checked) EXPECT_TRUE(form.IsChecked(id)) << "control " << id;
         for (int id : c.unchecked) EXPECT_FALSE(form.IsChecked(id)) << "control " << id;
     }
-
-    // While unchecked, the enemy options still report their choices.
-    FormModel form;
-    for (int id : {kEnemies, kTyrantMany, kSharks}) form.Click(id);
-    Settings chosen = form.CollectSettings();
-    form.Click(kEnemies);
-    chosen.randomizeEnemies = false;
-    EXPECT_EQ(form.CollectSettings(), chosen);
 }
 
 TEST(FormModel, ClickingTheChosenRadioOrANonInputDoesNothing)
@@ -214,75 +197,25 @@ TEST(FormModel, ShowingTheSettingsOfAnyReachableFormRebuildsThatFormFromAnyOther
     }
 }
 
+// Which settings no clicks can make is SettingsConflict's rule, held to the
+// reachable states above; one such setting shows that it is asked.
 TEST(FormModel, RefusesToShowSettingsNoClicksCanMakeAndAnythingOnceFrozen)
 {
-    FormModel changed;
-    for (int id : {kChris, kEnemies, kBees, kSpoiler}) changed.Click(id);
-    const std::vector<bool> before = Snapshot(changed);
-
-    struct Case {
-        const char* what;
-        void (*spoil)(Settings&);
-    };
-    const Case kCases[] = {
-        {"doors on Hard",
-         [](Settings& s) {
-             s.randomizeDoors = true;
-             s.difficulty = Difficulty::Hard;
-         }},
-        {"doors without items",
-         [](Settings& s) {
-             s.randomizeDoors = true;
-             s.randomizeItems = false;
-         }},
-        {"doors with locks", [](Settings& s) { s.randomizeDoors = s.randomizeLocks = true; }},
-        {"locks without items",
-         [](Settings& s) {
-             s.randomizeLocks = true;
-             s.randomizeItems = false;
-         }},
-    };
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.what);
-        Settings settings;
-        c.spoil(settings);
-        FormModel form = changed;
-        EXPECT_FALSE(form.ShowSettings(settings));
-        EXPECT_EQ(Snapshot(form), before);
-    }
-
-    changed.DisableInputsForGood();
-    const std::vector<bool> frozen = Snapshot(changed);
-    EXPECT_FALSE(changed.ShowSettings(Settings{}));
-    EXPECT_FALSE(changed.RestoreChoices({}));
-    EXPECT_EQ(Snapshot(changed), frozen);
-}
-
-TEST(FormModel, RemembersEveryChoiceThroughItsStoredText)
-{
-    // A click on every input, each followed by a stay in the store and back.
     FormModel form;
-    form.Click(kEnemies); // lets the enemy options be clicked
-    for (int id : FormModel::Inputs()) {
-        if (!form.Click(id)) continue;
-        FormModel restored;
-        ASSERT_TRUE(restored.RestoreChoices(form.StoreChoices())) << "after control " << id;
-        EXPECT_EQ(Snapshot(restored), Snapshot(form)) << "after control " << id;
-    }
-    EXPECT_TRUE(form.WantsSpoiler());
-    EXPECT_NE(form.CollectSettings(), Settings{});
+    for (int id : {kChris, kEnemies, kBees, kSpoiler}) form.Click(id);
+    const std::vector<bool> before = Snapshot(form);
+    EXPECT_FALSE(form.ShowSettings({.difficulty = Difficulty::Hard, .randomizeDoors = true}));
+    EXPECT_EQ(Snapshot(form), before);
+
+    form.DisableInputsForGood();
+    const std::vector<bool> frozen = Snapshot(form);
+    EXPECT_FALSE(form.ShowSettings(Settings{}));
+    EXPECT_FALSE(form.RestoreChoices({}));
+    EXPECT_EQ(Snapshot(form), frozen);
 }
 
 TEST(FormModel, StoredTextThatIsMissingOrUnreadableKeepsTheDefaults)
 {
-    Settings chrisOnHard;
-    chrisOnHard.character = Character::Chris;
-    Settings labWithoutBees;
-    labWithoutBees.tyrantType = TyrantType::Lab;
-    labWithoutBees.allowBees = false;
-    Settings lockMode;
-    lockMode.randomizeLocks = true;
-
     struct Case {
         const char* what;
         StoredChoices stored;
@@ -292,14 +225,12 @@ TEST(FormModel, StoredTextThatIsMissingOrUnreadableKeepsTheDefaults)
     };
     const Case kCases[] = {
         {"nothing stored", {}, true, Settings{}, false},
-        {"only exact spellings", {{"character", "chris"}, {"difficulty", "Hard"}, {"items", "1"}}, true, chrisOnHard,
-         false},
+        {"only exact spellings", {{"character", "chris"}, {"difficulty", "Hard"}, {"items", "1"}}, true,
+         {.character = Character::Chris}, false},
         {"unknown keys", {{"colour", "blue"}, {"tyrant-type", "lab"}, {"bees", "false"}, {"spoiler", "true"}}, true,
-         labWithoutBees, true},
+         {.tyrantType = TyrantType::Lab, .allowBees = false}, true},
         {"lock mode without items refused",
          {{"locks", "true"}, {"items", "false"}, {"spoiler", "true"}}, false, Settings{}, false},
-        {"doors on Hard refused", {{"doors", "true"}, {"difficulty", "hard"}}, false, Settings{}, false},
-        {"lock mode", {{"locks", "true"}, {"items", "true"}}, true, lockMode, false},
     };
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.what);
@@ -318,8 +249,6 @@ TEST(SeedField, EmptyMeansTheClock)
 {
     for (const char* text : {"", " ", "\t \n"})
         EXPECT_EQ(ParseSeedField(text).kind, SeedChoice::Kind::FromClock) << '"' << text << '"';
-    EXPECT_EQ(ParseSeedField(" 42 ").seed, 42u);
-    EXPECT_EQ(ParseSeedField("12a").kind, SeedChoice::Kind::Invalid);
 }
 
 } // namespace

@@ -19,11 +19,6 @@ namespace {
 
 constexpr std::string_view kAlphabet = "0123456789ABCDEFGHJKMNPQRSTVWXYZ";
 
-bool DialogCanProduce(const Settings& settings)
-{
-    return *SettingsConflict(settings) == '\0';
-}
-
 Settings RandomSettings(Rng& rng)
 {
     Settings settings;
@@ -39,7 +34,7 @@ std::vector<SharedGame> SampleGames(std::size_t count, std::uint32_t seed)
     std::vector<SharedGame> games;
     while (games.size() < count) {
         const SharedGame game{RandomSettings(rng), RandomWord(rng), RandomWord(rng)};
-        if (DialogCanProduce(game.settings)) games.push_back(game);
+        if (*SettingsConflict(game.settings) == '\0') games.push_back(game);
     }
     return games;
 }
@@ -61,7 +56,6 @@ void ExpectRoundTrip(const SharedGame& game)
     EXPECT_TRUE(reading.message.empty());
     EXPECT_EQ(reading.game, game) << code;
     EXPECT_EQ(reading.origin, ShareCodeOrigin{});
-    EXPECT_EQ(EncodeShareCode(reading.game), code);
 }
 
 // "1.098", read from the version string rather than from the code's own
@@ -262,14 +256,11 @@ TEST(ShareCode, SettingsNoDialogCanProduceAreRefused)
         const char* why;
         std::function<void(Settings&)> change;
     };
+    // Which combinations conflict is SettingsConflict's rule (the form model's
+    // tests hold it to what clicks can make); one shows that the reader asks it.
     const std::vector<Case> cases = {
-        {"doors on Hard", [](Settings& s) { s.randomizeDoors = true, s.difficulty = Difficulty::Hard; }},
-        {"doors without items", [](Settings& s) { s.randomizeDoors = true, s.randomizeItems = false; }},
-        {"doors with locks", [](Settings& s) { s.randomizeDoors = true, s.randomizeLocks = true; }},
         {"locks without items", [](Settings& s) { s.randomizeLocks = true, s.randomizeItems = false; }},
-        {"a fourth Tyrant spawn count", [](Settings& s) { s.tyrantSpawns = static_cast<SpawnCount>(3); }},
-        {"a fourth Yawn spawn count", [](Settings& s) { s.yawnSpawns = static_cast<SpawnCount>(3); }},
-        {"a fourth Lisa spawn count", [](Settings& s) { s.lisaSpawns = static_cast<SpawnCount>(3); }},
+        // Every choice's value is read through one check.
         {"a fourth Tyrant type", [](Settings& s) { s.tyrantType = static_cast<TyrantType>(3); }},
     };
     for (const Case& c : cases) {
