@@ -16,10 +16,11 @@ if(WIN32)
   endif()
   install(FILES ${PROJECT_SOURCE_DIR}/docs/windows-readme.txt DESTINATION . RENAME README.txt)
   # The programs carry code of others whose licences ask for their notices
-  # in what is shipped: xxHash, CLI11, nlohmann-json, wxWidgets, the MinGW-w64
-  # runtime with winpthreads, and GCC's runtime. Debian's copyright files
-  # of the very sources they were built from hold them.
-  set(notice_sources libxxhash-dev libcli11-dev nlohmann-json3-dev wx3.2-headers mingw-w64-x86-64-dev
+  # in what is shipped: xxHash, CLI11, nlohmann-json, Highway, wxWidgets, the
+  # MinGW-w64 runtime with winpthreads, and GCC's runtime. Debian's copyright
+  # files of the very sources they were built from hold them; Highway's
+  # licence, which Windows has no copy of, follows in full.
+  set(notice_sources libxxhash-dev libcli11-dev nlohmann-json3-dev libhwy-dev wx3.2-headers mingw-w64-x86-64-dev
       gcc-mingw-w64-base)
   set(notices ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES.txt)
   file(WRITE ${notices} "Tarvenna's programs contain code from the projects below, under their own licences.\n")
@@ -31,6 +32,8 @@ if(WIN32)
     file(READ ${copyright} text)
     file(APPEND ${notices} "\n==== ${package} (from Debian's copyright file) ====\n\n${text}")
   endforeach()
+  file(READ /usr/share/common-licenses/Apache-2.0 apache)
+  file(APPEND ${notices} "\n==== The Apache License, Version 2.0 (Highway's licence) ====\n\n${apache}")
   install(FILES ${notices} DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
