@@ -254,7 +254,11 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
                "incomplete, 4 internal error, 6 the game differs from the share code's (files\n"
                "kept), 130 interrupted by Ctrl-C, SIGTERM or SIGHUP (no file is written),\n"
                "141 standard output was closed (the run stops as if interrupted);\n"
-               "with --verify: 0 a finishable game, 7 not finishable, 2 not an item list.");
+               "with --verify: 0 a finishable game, 7 not finishable, 2 not an item list.\n"
+               "Environment: TARVENNA_KERNELS=avx512|avx2|sse4|baseline makes the item search\n"
+               "use that kernel set rather than the widest this processor runs (the files do\n"
+               "not depend on it; a set the processor lacks is refused with status 2);\n"
+               "--version names the set in use.");
 
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
