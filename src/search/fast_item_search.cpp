@@ -473,127 +473,172 @@ ItemSearchResult ResultOfAccepted(const FastItemSearch::Prepared& prepared, std:
 
 } // namespace
 
-ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
-                                     const RejectedDealsListener& onRejected, std::uint64_t dealLimit) const
-{
-    std::atomic<std::size_t> nextChunk{0}; // the cycle has fewer than 2^17 chunks
-    std::atomic<std::uint64_t> best{kNone};
-    std::atomic<bool> stopped{false};
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<bool> chunkDone;
-#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
-    threads = 1; // a build without threads cannot start one; the result is the same
-#endif
-    const unsigned workers = std::max(1u, threads);
-    unsigned running = workers;
+namespace {
 
-    // Searches the next chunk; false once there is none left to search.
-    auto searchChunk = [&](ChunkSearch& search) {
-        const std::size_t chunk = nextChunk.fetch_add(1);
-        const std::uint64_t first = ChunkStart(chunk);
-        if (first >= std::min(best.load(), dealLimit) || stopped.load() || StopRequested(stop)) return false;
-        const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState);
-        const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit) - first;
-        const std::uint64_t found = search.Search(first, state, count, best.load());
-        std::lock_guard lock(mutex);
-        if (found != kNone) {
-            std::uint64_t current = best.load();
-            while (found < current && !best.compare_exchange_weak(current, found)) {
-            }
-        } else {
-            if (chunkDone.size() <= chunk) chunkDone.resize(chunk + 1, false);
-            chunkDone[chunk] = true;
-        }
-        changed.notify_all();
-        return true;
-    };
-    // Reports the rejected deals as the run of finished chunks from the first grows.
-    std::size_t finishedChunks = 0;
-    auto report = [&](std::unique_lock<std::mutex>& lock) {
-        while (finishedChunks < chunkDone.size() && chunkDone[finishedChunks]) ++finishedChunks;
-        const std::uint64_t rejected = std::min({ChunkStart(finishedChunks), best.load(), dealLimit});
-        if (onRejected && rejected > 0) {
-            lock.unlock();
-            onRejected(rejected);
-            lock.lock();
-        }
-    };
+// One search of the cycle in chunks, shared by the threads that take them in
+// turn: the lowest accepted deal so far, which chunks are finished, and the
+// progress report that grows with the run of finished chunks from the first.
+class ChunkRun {
+public:
+    ChunkRun(const FastItemSearch::Prepared& prepared, std::uint32_t startState, const StopFlag* stop,
+             const RejectedDealsListener& onRejected, std::uint64_t dealLimit)
+        : prepared_(prepared), startState_(startState), stop_(stop), onRejected_(onRejected), dealLimit_(dealLimit)
+    {
+    }
 
-    if (workers == 1) {
-        // On the caller's thread: a build without threads cannot start one.
-        ChunkSearch search(*prepared_, nullptr);
-        while (searchChunk(search)) {
-            std::unique_lock lock(mutex);
-            report(lock);
+    // On the caller's thread alone.
+    void OnCaller()
+    {
+        ChunkSearch search(prepared_, nullptr);
+        while (SearchNext(search)) {
+            std::unique_lock lock(mutex_);
+            Report(lock);
         }
-    } else {
-        std::exception_ptr failure; // the first thing that went wrong on a worker, thrown again here
-        auto worker = [&] {
-            try {
-                ChunkSearch search(*prepared_, nullptr);
-                while (searchChunk(search)) {
-                }
-            } catch (...) {
-                std::lock_guard lock(mutex);
-                if (!failure) failure = std::current_exception();
-                stopped.store(true);
-            }
-            std::lock_guard lock(mutex);
-            --running;
-            changed.notify_all();
-        };
-        // A thread the system will not start means fewer of them; with none
-        // started, the caller's own thread searches.
+    }
+
+    // On `workers` threads while the caller reports; a thread the system will
+    // not start means fewer of them, and with none started the caller's own
+    // thread searches.
+    void OnThreads(unsigned workers)
+    {
         std::vector<std::thread> pool;
         pool.reserve(workers);
-        running = 0;
         for (unsigned i = 0; i < workers; ++i) {
             {
-                std::lock_guard lock(mutex);
-                ++running;
+                std::lock_guard lock(mutex_);
+                ++running_;
             }
             try {
-                pool.emplace_back(worker);
+                pool.emplace_back([this] { Work(); });
             } catch (...) { // the system's refusal, or no memory for the thread's own state
-                std::lock_guard lock(mutex);
-                --running;
+                std::lock_guard lock(mutex_);
+                --running_;
                 break;
             }
         }
         if (pool.empty()) {
-            running = 1;
-            worker();
+            running_ = 1;
+            Work();
         }
-        {
-            std::unique_lock lock(mutex);
-            for (;;) {
-                // Read before the count: the workers may finish while the
-                // report runs unlocked, and the last report must count every chunk.
-                const bool finished = running == 0;
-                report(lock);
-                if (finished) break;
-                if (StopRequested(stop)) stopped.store(true);
-                changed.wait_for(lock, std::chrono::milliseconds(20));
-            }
-        }
+        ReportUntilFinished();
         for (std::thread& thread : pool) thread.join();
-        if (failure) std::rethrow_exception(failure);
+        if (failure_) std::rethrow_exception(failure_);
     }
 
-    ItemSearchResult result;
-    const std::uint64_t accepted = best.load();
-    // After a stop request, deals below the best find may be unchecked: no verdict.
-    if (stopped.load() || StopRequested(stop)) {
-        result.stopped = true;
-        return result;
+    ItemSearchResult Result() const
+    {
+        ItemSearchResult result;
+        const std::uint64_t accepted = best_.load();
+        // After a stop request, deals below the best find may be unchecked: no verdict.
+        if (stopped_.load() || StopRequested(stop_)) {
+            result.stopped = true;
+            return result;
+        }
+        if (accepted == kNone) {
+            result.neverAccepted = true;
+            result.attempts = dealLimit_;
+            return result;
+        }
+        return ResultOfAccepted(prepared_, startState_, accepted, onRejected_);
     }
-    if (accepted == kNone) {
-        result.neverAccepted = true;
-        result.attempts = dealLimit;
-        return result;
+
+private:
+    // Searches the next chunk; false once there is none left to search.
+    bool SearchNext(ChunkSearch& search)
+    {
+        const std::size_t chunk = nextChunk_.fetch_add(1);
+        const std::uint64_t first = ChunkStart(chunk);
+        if (first >= std::min(best_.load(), dealLimit_) || stopped_.load() || StopRequested(stop_)) return false;
+        const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState_);
+        const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit_) - first;
+        const std::uint64_t found = search.Search(first, state, count, best_.load());
+        std::lock_guard lock(mutex_);
+        if (found != kNone) {
+            std::uint64_t current = best_.load();
+            while (found < current && !best_.compare_exchange_weak(current, found)) {
+            }
+        } else {
+            if (chunkDone_.size() <= chunk) chunkDone_.resize(chunk + 1, false);
+            chunkDone_[chunk] = true;
+        }
+        changed_.notify_all();
+        return true;
     }
-    return ResultOfAccepted(*prepared_, startState, accepted, onRejected);
+
+    // Reports the rejected deals as the run of finished chunks from the first grows.
+    void Report(std::unique_lock<std::mutex>& lock)
+    {
+        while (finishedChunks_ < chunkDone_.size() && chunkDone_[finishedChunks_]) ++finishedChunks_;
+        const std::uint64_t rejected = std::min({ChunkStart(finishedChunks_), best_.load(), dealLimit_});
+        if (onRejected_ && rejected > 0) {
+            lock.unlock();
+            onRejected_(rejected);
+            lock.lock();
+        }
+    }
+
+    // A worker's whole life: chunks until none is left, the first thing that
+    // went wrong kept for the caller to throw again.
+    void Work()
+    {
+        try {
+            ChunkSearch search(prepared_, nullptr);
+            while (SearchNext(search)) {
+            }
+        } catch (...) {
+            std::lock_guard lock(mutex_);
+            if (!failure_) failure_ = std::current_exception();
+            stopped_.store(true);
+        }
+        std::lock_guard lock(mutex_);
+        --running_;
+        changed_.notify_all();
+    }
+
+    void ReportUntilFinished()
+    {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            // Read before the count: the workers may finish while the
+            // report runs unlocked, and the last report must count every chunk.
+            const bool finished = running_ == 0;
+            Report(lock);
+            if (finished) break;
+            if (StopRequested(stop_)) stopped_.store(true);
+            changed_.wait_for(lock, std::chrono::milliseconds(20));
+        }
+    }
+
+    const FastItemSearch::Prepared& prepared_;
+    const std::uint32_t startState_;
+    const StopFlag* const stop_;
+    const RejectedDealsListener& onRejected_;
+    const std::uint64_t dealLimit_;
+    std::atomic<std::size_t> nextChunk_{0}; // the cycle has fewer than 2^17 chunks
+    std::atomic<std::uint64_t> best_{kNone};
+    std::atomic<bool> stopped_{false};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<bool> chunkDone_;
+    std::size_t finishedChunks_ = 0;
+    unsigned running_ = 0;
+    std::exception_ptr failure_;
+};
+
+} // namespace
+
+ItemSearchResult FastItemSearch::Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
+                                     const RejectedDealsListener& onRejected, std::uint64_t dealLimit) const
+{
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    threads = 1; // a build without threads cannot start one; the result is the same
+#endif
+    ChunkRun run(*prepared_, startState, stop, onRejected, dealLimit);
+    if (threads <= 1)
+        run.OnCaller();
+    else
+        run.OnThreads(threads);
+    return run.Result();
 }
 
 std::optional<std::uint64_t> FastItemSearch::FirstAcceptedIn(std::uint32_t startState, std::uint64_t firstDeal,
