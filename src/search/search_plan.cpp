@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <sstream>
+#include <utility>
 
 #include "core/index.h"
 #include "items/item_bits.h"
@@ -49,18 +50,115 @@ std::vector<ItemBits> StrictNeeds(const ItemRules& rules, std::array<bool, kItem
     return needs;
 }
 
-bool StrictlyNeeds(const std::vector<ItemBits>& needs, int key, int item)
+// The items past the slots and the pinned ones, with the key each lies behind.
+std::vector<std::pair<int, int>> FixedItems(const ItemRules& rules, const ItemFacts& facts)
 {
-    return key >= 0 && key < ItemRules::kMaxKey && needs[Index(key)].Test(item);
+    std::vector<std::pair<int, int>> fixed;
+    for (int item = 0; item < kItemCount; ++item)
+        if (item >= kSlotCount || facts.pinned[Index(item)])
+            fixed.emplace_back(item, rules.KeyOfSlot(std::min(item, kSlotCount)));
+    return fixed;
 }
 
-void FindWaitingSlots(const ItemRules& rules, const std::vector<ItemBits>& needs, ItemFacts& facts)
+// What must be reached before an item behind `key` can be, whatever the
+// deal: the key's required items and those common to the alternatives that
+// could open it first, with all that the fixed items among them need in
+// turn. An alternative that names the item itself, or a fixed item that
+// needs it, never opens the key first. With no such alternative left, the
+// item can never be reached: `never` says so.
+class NeedsBehind {
+public:
+    NeedsBehind(const ItemRules& rules, const std::vector<ItemBits>& strict, std::vector<std::pair<int, int>> fixed)
+        : rules_(rules), strict_(strict), fixed_(std::move(fixed)), fixedNeeds_(kItemCount)
+    {
+        // Needs only grow and alternatives only drop out, so this settles.
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (const auto& [item, key] : fixed_) {
+                bool never = false;
+                const ItemBits needs = Of(key, item, never);
+                ItemBits grown = fixedNeeds_[Index(item)];
+                grown |= needs;
+                if (grown.words != fixedNeeds_[Index(item)].words) {
+                    fixedNeeds_[Index(item)] = grown;
+                    changed = true;
+                }
+            }
+        }
+    }
+
+    // The needs of `item` placed behind `key` (negative: the key's own).
+    ItemBits Of(int key, int item, bool& never) const
+    {
+        never = false;
+        if (key < 0 || key >= ItemRules::kMaxKey) return {};
+        const ItemRules::KeyRule& rule = rules_.Rule(key);
+        ItemBits needs = strict_[Index(key)];
+        if (item >= 0 && rule.alternativeCount > 0) {
+            ItemBits common{};
+            bool any = false;
+            for (int a = 0; a < rule.alternativeCount; ++a) {
+                const ItemRules::List& list = rules_.Alternative(rule.firstAlternative + a);
+                ItemBits bits{};
+                bool opensFirst = true;
+                for (int i = 0; i < list.count; ++i) {
+                    const int named = rules_.Items(list)[i];
+                    bits.Set(named);
+                    opensFirst = opensFirst && named != item && !fixedNeeds_[Index(named)].Test(item);
+                }
+                if (!opensFirst) continue;
+                if (!any) common = bits;
+                common &= bits;
+                any = true;
+            }
+            never = !any;
+            if (any) needs |= common;
+        }
+        return WithFixedNeeds(needs);
+    }
+
+private:
+    ItemBits WithFixedNeeds(ItemBits needs) const
+    {
+        for (bool changed = true; changed;) {
+            changed = false;
+            for (const auto& [fixed, key] : fixed_) {
+                if (!needs.Test(fixed) || !fixedNeeds_[Index(fixed)].Intersects(Complement(needs))) continue;
+                needs |= fixedNeeds_[Index(fixed)];
+                changed = true;
+            }
+        }
+        return needs;
+    }
+
+    static ItemBits Complement(ItemBits bits)
+    {
+        for (std::uint64_t& word : bits.words) word = ~word;
+        return bits;
+    }
+
+    const ItemRules& rules_;
+    const std::vector<ItemBits>& strict_;
+    const std::vector<std::pair<int, int>> fixed_;
+    std::vector<ItemBits> fixedNeeds_; // [item], fixed items only
+};
+
+// An item waits for another in the slots no pin touches whose key needs
+// that one, directly or through fixed items.
+void FindWaitingSlots(const ItemRules& rules, const NeedsBehind& needsBehind, ItemFacts& facts)
 {
+    std::array<ItemBits, ItemRules::kMaxKey> needsOfKey{};
+    for (int key = 0; key < ItemRules::kMaxKey; ++key) {
+        bool never = false;
+        needsOfKey[Index(key)] = needsBehind.Of(key, -1, never);
+    }
     facts.waitingSlots.assign(kItemCount, SlotSet{});
     facts.waitingSlotCount.assign(kItemCount, 0);
-    for (int item = 0; item < kItemCount; ++item) {
-        for (int slot = 0; slot < kSlotCount; ++slot) {
-            if (facts.pinned[Index(slot)] || !StrictlyNeeds(needs, rules.KeyOfSlot(slot), item)) continue;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        const int key = rules.KeyOfSlot(slot);
+        if (facts.pinned[Index(slot)] || key < 0 || key >= ItemRules::kMaxKey) continue;
+        for (int item = 0; item < kItemCount; ++item) {
+            if (!needsOfKey[Index(key)].Test(item)) continue;
             facts.waitingSlots[Index(item)][Index(slot)] = true;
             ++facts.waitingSlotCount[Index(item)];
         }
@@ -68,27 +166,26 @@ void FindWaitingSlots(const ItemRules& rules, const std::vector<ItemBits>& needs
 }
 
 // Where an item that no pin moves certainly rejects its deal by itself: a
-// forbidden key, a key that strictly needs the item itself, or one that
-// strictly needs a fixed item (pinned, or past the slots) whose own key
-// strictly needs this one.
-void FindRejectingSlots(const ItemRules& rules, const std::vector<ItemBits>& needs, ItemFacts& facts)
+// forbidden key, or one that cannot be opened before the item is reached.
+void FindRejectingSlots(const ItemRules& rules, const NeedsBehind& needsBehind, ItemFacts& facts)
 {
-    std::vector<std::pair<int, int>> fixedItems; // item, key it lies behind
-    for (int item = 0; item < kItemCount; ++item)
-        if (item >= kSlotCount || facts.pinned[Index(item)])
-            fixedItems.emplace_back(item, rules.KeyOfSlot(std::min(item, kSlotCount)));
     facts.rejects.assign(kSlotCount, SlotSet{});
     facts.rejectingSlots.assign(kSlotCount, 0);
     for (int item = 0; item < kSlotCount; ++item) {
         if (facts.pinned[Index(item)]) continue;
-        std::vector<int> waitedForBy; // fixed items that wait for this one
-        for (const auto& [fixed, key] : fixedItems)
-            if (StrictlyNeeds(needs, key, item)) waitedForBy.push_back(fixed);
+        std::array<std::int8_t, ItemRules::kMaxKey> behind{}; // by key: 0 unknown, 1 rejects, -1 does not
         for (int slot = 0; slot < kSlotCount; ++slot) {
+            const int key = rules.KeyOfSlot(slot);
             if (facts.pinned[Index(slot)]) continue;
-            bool rejects =
-                rules.IsForbidden(item, rules.KeyOfSlot(slot)) || facts.waitingSlots[Index(item)][Index(slot)];
-            for (int fixed : waitedForBy) rejects = rejects || facts.waitingSlots[Index(fixed)][Index(slot)];
+            bool rejects = rules.IsForbidden(item, key);
+            if (!rejects && key >= 0 && key < ItemRules::kMaxKey) {
+                std::int8_t& known = behind[Index(key)];
+                if (known == 0) {
+                    bool never = false;
+                    known = needsBehind.Of(key, item, never).Test(item) || never ? 1 : -1;
+                }
+                rejects = known > 0;
+            }
             facts.rejects[Index(item)][Index(slot)] = rejects;
             facts.rejectingSlots[Index(item)] += rejects ? 1 : 0;
         }
@@ -99,9 +196,10 @@ ItemFacts FactsOf(const ItemSlotTable& table, const ItemRules& rules, const std:
 {
     ItemFacts facts;
     for (int slot : pinnedSlots) facts.pinned[Index(slot)] = true;
-    const std::vector<ItemBits> needs = StrictNeeds(rules, facts.required);
-    FindWaitingSlots(rules, needs, facts);
-    FindRejectingSlots(rules, needs, facts);
+    const std::vector<ItemBits> strict = StrictNeeds(rules, facts.required);
+    const NeedsBehind needsBehind(rules, strict, FixedItems(rules, facts));
+    FindWaitingSlots(rules, needsBehind, facts);
+    FindRejectingSlots(rules, needsBehind, facts);
     for (int item = 0; item < kSlotCount; ++item) {
         facts.forbiddenSomewhere[Index(item)] = table.forbiddenLocations.count(item) != 0;
         const bool needed =
