@@ -76,6 +76,7 @@ void StopOnInterrupt(StopFlag& stop)
 void OpenClosedStandardStreams() {}
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 #else
 
@@ -87,6 +88,7 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv)
 void UseBinaryStandardStreams() {}
 
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
 
 namespace {
 

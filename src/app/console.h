@@ -19,6 +19,9 @@ void UseBinaryStandardStreams();
 
 // Whether a progress line can be redrawn in place.
 bool StandardErrorIsTerminal();
+// Whether the status log goes to a terminal too, where a line redrawn in
+// place on standard error would draw over it.
+bool StandardOutputIsTerminal();
 
 // Ctrl-C (and, on Windows, Ctrl-Break and closing the console window; on
 // other systems SIGTERM and SIGHUP) sets `stop`, so a long search ends

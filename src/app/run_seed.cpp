@@ -1,6 +1,7 @@
 #include "app/run_seed.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/console.h"
 
@@ -27,6 +28,55 @@ int ExitStatusOf(GameOutcome outcome)
     return kInternalError;
 }
 
+namespace {
+
+// A long item search's progress on standard error, where that is a terminal:
+// one line redrawn in place and wiped when the search ends, or, when the
+// status log goes to the same terminal (its progress marks would run into a
+// line redrawn in place), a line of its own at every tenth of the cycle.
+class SearchProgressLine {
+public:
+    SearchProgressLine() : shown_(StandardErrorIsTerminal()), inPlace_(!StandardOutputIsTerminal()) {}
+
+    void Show(const SearchProgress& progress)
+    {
+        if (!shown_) return;
+        if (!WorthShowing(progress)) return Wipe();
+        const std::string text = ProgressText(progress);
+        if (text == last_) return;
+        if (inPlace_) {
+            std::fprintf(stderr, "\r%-72s", text.c_str());
+            drawn_ = true;
+        } else {
+            const auto tenth = static_cast<int>(RuledOutShare(progress) * 10);
+            if (tenth == lastTenth_ && progress.lockDeal == lastLockDeal_) return;
+            lastTenth_ = tenth;
+            lastLockDeal_ = progress.lockDeal;
+            std::fprintf(stderr, "\n%s\n", text.c_str());
+        }
+        last_ = text;
+        std::fflush(stderr);
+    }
+
+private:
+    void Wipe()
+    {
+        if (drawn_) std::fprintf(stderr, "\r%72s\r", "");
+        drawn_ = false;
+        last_.clear();
+        lastTenth_ = -1;
+    }
+
+    bool shown_;
+    bool inPlace_;
+    bool drawn_ = false;
+    std::string last_;
+    int lastTenth_ = -1;
+    unsigned lastLockDeal_ = 0;
+};
+
+} // namespace
+
 void SayWaitingForFolder() { std::fputs("tarvenna: waiting for another Tarvenna run in this folder\n", stderr); }
 
 int RunOneSeed(const CommandLine& line, unsigned threads, StopFlag& stop)
@@ -40,6 +90,8 @@ int RunOneSeed(const CommandLine& line, unsigned threads, StopFlag& stop)
     request.threads = threads;
     request.stop = &stop;
     request.onWaitingForFolder = SayWaitingForFolder;
+    SearchProgressLine progressLine;
+    request.onSearchProgress = [&progressLine](const SearchProgress& progress) { progressLine.Show(progress); };
 
     StatusLog statusLog;
     bool outputClosed = false;

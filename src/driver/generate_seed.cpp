@@ -36,7 +36,7 @@ namespace {
 bool RunStages(const Settings& settings, const RunOptions& options, GeneratorState& state, Rng& rng,
                StatusLog& statusLog, GenerateResult& result)
 {
-    for (;;) {
+    for (unsigned lockDeal = settings.randomizeLocks ? 1 : 0;; ++lockDeal) {
         const std::uint32_t afterLocks = rng.State();
         if (settings.randomizeEnemies) RandomizeEnemies(settings, state, rng, statusLog);
         if (settings.randomizeDoors) RandomizeDoors(settings, state, rng, statusLog);
@@ -46,7 +46,8 @@ bool RunStages(const Settings& settings, const RunOptions& options, GeneratorSta
             return true;
         }
         const ItemStageResult items =
-            RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads, options.itemSearcher);
+            RandomizeItems(settings, state, rng, statusLog, options.stop, options.threads, options.itemSearcher,
+                           options.onSearchProgress, lockDeal);
         if (items == ItemStageResult::Done) return true;
         if (items == ItemStageResult::Stopped) {
             result.stopped = true;

@@ -26,6 +26,8 @@ struct RunOptions {
     // Called once when another run has held the output folder for a second;
     // the run waits on until it is free or `stop` is set.
     std::function<void()> onWaitingForFolder;
+    // Hears how far each item search has got (see driver/search_progress.h).
+    SearchProgressListener onSearchProgress;
 };
 
 struct GenerateResult {

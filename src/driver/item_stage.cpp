@@ -22,7 +22,8 @@ bool ItemStageSearches(const Settings& settings) { return settings.randomizeItem
 std::uint64_t ProgressMarks(std::uint64_t rejected) { return rejected / (kProgressInterval + 1); }
 
 ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop, unsigned threads, const ItemSearcher& searcher)
+                               const StopFlag* stop, unsigned threads, const ItemSearcher& searcher,
+                               const SearchProgressListener& onProgress, unsigned lockDeal)
 {
     if (settings.randomizeDoors) {
         statusLog.AppendStatus("Doing custom item rando for door rando mode . . .");
@@ -33,12 +34,17 @@ ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, 
 
     statusLog.AppendStatus("Randomizing Items. . .");
     std::uint64_t marks = 0;
+    SearchProgress progress{0, FastItemSearch::kDealCycle, lockDeal, true};
     auto onRejected = [&](std::uint64_t rejected) {
         for (; marks < ProgressMarks(rejected); ++marks) statusLog.AppendStatus(" .");
+        progress.ruledOut = rejected;
+        if (onProgress) onProgress(progress);
     };
     const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));
     const ItemSearchResult result =
         searcher ? searcher(search, rng.State(), onRejected) : search.Run(rng.State(), threads, stop, onRejected);
+    progress.searching = false;
+    if (onProgress) onProgress(progress);
     if (result.stopped) return ItemStageResult::Stopped;
     // The literal search would deal forever; the caller decides what follows.
     if (result.neverAccepted) return ItemStageResult::NeverAccepted;

@@ -7,6 +7,7 @@
 #include "core/rng.h"
 #include "core/settings.h"
 #include "core/status_log.h"
+#include "driver/search_progress.h"
 #include "items/sequential_item_search.h"
 
 namespace tarvenna {
@@ -33,8 +34,11 @@ enum class ItemStageResult { Done, Stopped, NeverAccepted };
 // NeverAccepted (every deal the generator can make was rejected) the line
 // is left open for the caller to end.
 // `threads` threads share the search; the result does not depend on it. A
-// `searcher`, when given, searches instead.
+// `searcher`, when given, searches instead. `onProgress` hears how far the
+// search has got (with `lockDeal` as the lock deal's number), and once more
+// when it ends.
 ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, Rng& rng, StatusLog& statusLog,
-                               const StopFlag* stop, unsigned threads = 1, const ItemSearcher& searcher = {});
+                               const StopFlag* stop, unsigned threads = 1, const ItemSearcher& searcher = {},
+                               const SearchProgressListener& onProgress = {}, unsigned lockDeal = 0);
 
 } // namespace tarvenna

@@ -67,6 +67,7 @@ GameResult MakeGame(const GameRequest& request, GeneratorState& state, StatusLog
     options.threads = request.threads;
     options.itemSearcher = request.itemSearcher;
     options.onWaitingForFolder = request.onWaitingForFolder;
+    options.onSearchProgress = request.onSearchProgress;
     if (request.spoiler) options.extraFiles = SpoilerFiles(request.settings, request.seed);
     const auto start = std::chrono::steady_clock::now();
     try {

@@ -26,6 +26,7 @@ struct GameRequest {
     const StopFlag* stop = nullptr;
     ItemSearcher itemSearcher;                // see RunOptions
     std::function<void()> onWaitingForFolder; // see RunOptions
+    SearchProgressListener onSearchProgress;  // see RunOptions
     // The run itself; GenerateSeed unless a test puts another in its place.
     std::function<GenerateResult(const Settings&, const RunOptions&, GeneratorState&, StatusLog&)> generate;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "items/item_shuffle.h"
 #include "support/checked_run.h"
 #include "support/scratch_folder.h"
@@ -63,8 +66,28 @@ TEST_F(Driver, ALockDealUnderWhichNoItemDealPassesIsDealtAgain)
     Rng rng(163);
     BuildItemTables(settings, firstDeal, rng);
 
-    const RunRecord run = Generate(settings, 163, 2);
+    // Beside the log, the search tells how much of the cycle each lock deal's
+    // search has ruled out: all of it for the first, then it ends.
+    std::vector<SearchProgress> heard;
+    RunOptions options;
+    options.seed = 163;
+    options.outputDirectory = folder_;
+    options.threads = 2;
+    options.onSearchProgress = [&](const SearchProgress& progress) { heard.push_back(progress); };
+    RunRecord run;
+    StatusLog statusLog;
+    run.result = GenerateSeed(settings, options, run.state, statusLog);
+    run.log = statusLog.Text();
     EXPECT_FALSE(run.result.itemsNeverPass || run.result.stopped || run.result.outputFailed);
+    const auto ended = [](const SearchProgress& p) { return !p.searching; };
+    const auto firstEnd = std::find_if(heard.begin(), heard.end(), ended);
+    ASSERT_NE(firstEnd, heard.end());
+    EXPECT_TRUE(firstEnd->lockDeal == 1 && firstEnd->ruledOut == firstEnd->cycle);
+    EXPECT_TRUE(std::is_sorted(heard.begin(), firstEnd, [](const SearchProgress& a, const SearchProgress& b) {
+        return a.ruledOut < b.ruledOut;
+    }));
+    EXPECT_GT(std::count_if(heard.begin(), firstEnd, [](const SearchProgress& p) { return WorthShowing(p); }), 10);
+    EXPECT_TRUE(heard.back().lockDeal == 2 && !heard.back().searching && !WorthShowing(heard.back()));
     EXPECT_GT(run.state.lockDeals, firstDeal.lockDeals);
     EXPECT_NE(run.state.lockKinds, firstDeal.lockKinds);
     const std::string redeal = " no deal of the items can pass under these locks: dealing the locks again\n";
