@@ -29,6 +29,9 @@ inline constexpr int kLoadCode = 1046;
 inline constexpr int kCheckWords = 1047;
 inline constexpr int kShareCode = 1048;
 inline constexpr int kCopyShareCode = 1049;
+// A long item search's progress, beside the status log.
+inline constexpr int kSearchProgressText = 1050;
+inline constexpr int kSearchProgress = 1051;
 } // namespace control_id
 
 // Remembered choices: key and value as text.

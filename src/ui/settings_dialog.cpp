@@ -5,6 +5,7 @@
 #include <chrono>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -14,6 +15,7 @@
 #include <wx/config.h>
 #include <wx/filefn.h>
 #include <wx/filepicker.h>
+#include <wx/gauge.h>
 #include <wx/log.h>
 #include <wx/msgdlg.h>
 #include <wx/radiobut.h>
@@ -138,6 +140,11 @@ void SettingsDialog::OnGenerate(wxCommandEvent&)
     request.onWaitingForFolder = [this] {
         CallAfter([this] { ShowNotice("Waiting for another Tarvenna run in this folder...", false); });
     };
+    request.onSearchProgress = [this](const SearchProgress& progress) {
+        std::lock_guard lock(logMutex_);
+        latestProgress_ = progress;
+        progressChanged_ = true;
+    };
     request.generate = [this](const Settings& settings, const RunOptions& options, GeneratorState& state,
                               StatusLog& statusLog) { return Generate(settings, options, state, statusLog); };
     RememberChoices();
@@ -222,13 +229,19 @@ void SettingsDialog::StartGeneration(const GameRequest& request)
 void SettingsDialog::FlushLog()
 {
     std::string shown;
+    std::optional<SearchProgress> progress;
+    bool logChanged = false;
     {
         std::lock_guard lock(logMutex_);
         flushQueued_ = false;
-        if (!logChanged_) return;
+        if (progressChanged_) progress = latestProgress_;
+        progressChanged_ = false;
+        logChanged = logChanged_;
         logChanged_ = false;
-        shown = logView_.Shown();
+        if (logChanged) shown = logView_.Shown();
     }
+    if (progress) ShowSearchProgress(*progress);
+    if (!logChanged) return;
     if (shown.starts_with(shownLog_)) {
         logText_->AppendText(ToWx(std::string_view(shown).substr(shownLog_.size())));
     } else {
@@ -239,11 +252,24 @@ void SettingsDialog::FlushLog()
     shownLog_ = std::move(shown);
 }
 
+void SettingsDialog::ShowSearchProgress(const SearchProgress& progress)
+{
+    const bool shown = WorthShowing(progress);
+    if (shown) {
+        failureNotice_->Hide(); // a wait for the folder is over once the search runs
+        searchProgressText_->SetLabel(ToWx(ProgressText(progress)));
+        searchProgress_->SetValue(static_cast<int>(RuledOutShare(progress) * kProgressSteps));
+    }
+    searchProgressText_->Show(shown);
+    searchProgress_->Show(shown);
+}
+
 void SettingsDialog::OnGenerationFinished(const GameResult& result)
 {
     if (worker_.joinable()) worker_.join();
     logTimer_.Stop();
     FlushLog();
+    ShowSearchProgress({});
     if (result.outcome == GameOutcome::Stopped) return;
     if (!FilesWritten(result.outcome)) {
         ShowFailure(Sentence(result.message));

@@ -24,6 +24,7 @@
 class wxConfigBase;
 class wxDPIChangedEvent;
 class wxDirPickerCtrl;
+class wxGauge;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -57,6 +58,8 @@ protected:
                                     StatusLog& statusLog);
 
 private:
+    static constexpr int kProgressSteps = 1000; // of the search progress gauge
+
     // How a control fills its place in dialog units.
     enum class Fit {
         Exact,
@@ -96,6 +99,7 @@ private:
 
     void StartGeneration(const GameRequest& request);
     void FlushLog();
+    void ShowSearchProgress(const SearchProgress& progress);
     void OnGenerationFinished(const GameResult& result);
     void ShowFailure(const wxString& text);
     void ShowNotice(const wxString& text, bool failure);
@@ -114,9 +118,11 @@ private:
     StatusLog statusLog_;
     StopFlag stop_{false};
     std::thread worker_;
-    std::mutex logMutex_;      // guards the four below, shared with the worker
+    std::mutex logMutex_;      // guards the six below, shared with the worker
     LogView logView_;          // the status log as shown
     bool logChanged_ = false;  // since the log control last showed it
+    SearchProgress latestProgress_; // the search's latest word, shown beside the log
+    bool progressChanged_ = false;
     bool flushQueued_ = false; // a FlushLog call is on its way
     std::chrono::steady_clock::time_point lastFlushQueued_;
     std::string shownLog_; // what the log control shows
@@ -130,6 +136,8 @@ private:
     wxStaticText* checkWords_ = nullptr;
     wxTextCtrl* shareCode_ = nullptr;
     wxTextCtrl* loadCodeField_ = nullptr;
+    wxStaticText* searchProgressText_ = nullptr;
+    wxGauge* searchProgress_ = nullptr;
 };
 
 } // namespace tarvenna

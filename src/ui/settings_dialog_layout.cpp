@@ -7,6 +7,7 @@
 #include <wx/config.h>
 #include <wx/filefn.h>
 #include <wx/filepicker.h>
+#include <wx/gauge.h>
 #include <wx/radiobut.h>
 #include <wx/settings.h>
 #include <wx/statbox.h>
@@ -233,6 +234,15 @@ void SettingsDialog::CreateControls()
         {82, 371, 240, 27}, Fit::WrappedText);
     failureNotice_->SetForegroundColour(*wxRED);
     failureNotice_->Hide();
+    // A long search's progress takes the notices' place while it runs.
+    searchProgressText_ = Put(new wxStaticText(this, kSearchProgressText, wxEmptyString, wxDefaultPosition,
+                                               wxDefaultSize, wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END),
+                              {82, 372, 240, 9});
+    searchProgress_ = Put(new wxGauge(this, kSearchProgress, kProgressSteps, wxDefaultPosition, wxDefaultSize,
+                                      wxGA_HORIZONTAL | wxGA_SMOOTH),
+                          {82, 384, 240, 12});
+    searchProgressText_->Hide();
+    searchProgress_->Hide();
 
     FindWindow(kVersion)->SetLabel(kVersionString);
     CreateSharingControls();

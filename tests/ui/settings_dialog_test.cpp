@@ -26,6 +26,7 @@
 #include <wx/dcscreen.h>
 #include <wx/fileconf.h>
 #include <wx/filepicker.h>
+#include <wx/gauge.h>
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/modalhook.h>
@@ -678,10 +679,15 @@ protected:
                                       tarvenna::GeneratorState& state, tarvenna::StatusLog& statusLog) override
     {
         statusLog.AppendStatus("Randomizing Items. . .");
+        tarvenna::SearchProgress progress{0, std::uint64_t{1} << 30, 1, true};
         for (int mark = 1; mark <= kMarks; ++mark) {
             statusLog.AppendStatus(" .");
+            progress.ruledOut = static_cast<std::uint64_t>(mark) * 10001;
+            options.onSearchProgress(progress);
             if (mark % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        progress.searching = false;
+        options.onSearchProgress(progress);
         statusLog.AppendStatus("done after 1000010000 attempts!\n");
         // The run starts a log of its own; its text follows the marks.
         tarvenna::StatusLog run;
@@ -706,11 +712,17 @@ TEST_F(LongSearchTest, TheLogKeepsUpWithAHundredThousandMarksAndTheCompletionFol
     Click(kGenerate);
     std::size_t longest = 0;
     bool countedWhileRunning = false;
+    int progressShown = 0; // how far the gauge got while the run was on
+    wxString progressText;
     ASSERT_TRUE(PumpUntil(
         [&] {
             const wxString shown = LogText();
             longest = std::max(longest, shown.length());
             countedWhileRunning = countedWhileRunning || (dialog_->IsGenerating() && shown.Contains(" more] ."));
+            if (dialog_->IsGenerating() && Control(kSearchProgress)->IsShown()) {
+                progressShown = std::max(progressShown, As<wxGauge>(kSearchProgress).GetValue());
+                progressText = As<wxStaticText>(kSearchProgressText).GetLabel();
+            }
             return Finished();
         },
         std::chrono::seconds(120)));
@@ -724,6 +736,12 @@ TEST_F(LongSearchTest, TheLogKeepsUpWithAHundredThousandMarksAndTheCompletionFol
         << std::chrono::duration<double>(noticed - written).count() << " s";
     EXPECT_LT(longest, 1000u);
     EXPECT_TRUE(countedWhileRunning);
+    // Beside the log, the search's progress: up to the 93 % of the cycle that
+    // the marks stand for, and gone with the run.
+    EXPECT_GT(progressShown, 500);
+    EXPECT_LE(progressShown, 932);
+    EXPECT_TRUE(progressText.StartsWith("Checking the locks: ")) << progressText;
+    EXPECT_FALSE(Control(kSearchProgress)->IsShown() || Control(kSearchProgressText)->IsShown());
     const std::string full = dialog_->FullLog();
     EXPECT_GT(full.size(), 2u * MarkFloodDialog::kMarks);
     EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(full));
