@@ -30,6 +30,9 @@
   const shareCode = byId('share-code');
   const copyButton = byId('copy-share-code');
   const downloads = byId('downloads');
+  const searchProgress = byId('search-progress');
+  const searchProgressText = byId('search-progress-text');
+  const searchProgressBar = byId('search-progress-bar');
 
   // Every control of the form model, by its name.
   const controls = new Map();
@@ -68,6 +71,14 @@
     const following = logView.scrollTop + logView.clientHeight >= logView.scrollHeight - 4;
     logView.textContent = text;
     if (following) logView.scrollTop = logView.scrollHeight;
+  }
+
+  // A long search's progress beside the log, from the module's word on it.
+  function showSearchProgress(progress) {
+    searchProgress.hidden = !progress.show;
+    if (!progress.show) return;
+    searchProgressText.textContent = progress.text;
+    searchProgressBar.value = progress.share;
   }
 
   function showMessage(element, text) {
@@ -230,6 +241,8 @@
         const marks = call({ call: 'marks', rejected }).marks;
         // A round's log holds the rounds before it, their marks included.
         showLog(round.log + ' .'.repeat(marks));
+        const lockDeal = job.settings.randomizeLocks ? round.number + 1 : 0;
+        showSearchProgress(call({ call: 'progress', rejected, lockDeal }));
       };
 
       const dispatch = () => {
@@ -319,6 +332,7 @@
     try {
       const deals = await searchDeals(job);
       if (job !== run) return;
+      showSearchProgress({ show: false });
       page.dataset.searchSeconds = ((performance.now() - job.started) / 1000).toFixed(3);
       setState('generating');
       // Workers still on chunks past the winner finish them unheard. The
@@ -344,6 +358,7 @@
       setState('done');
     } catch (error) {
       if (job !== run) return;
+      showSearchProgress({ show: false });
       showMessage(failure, error.message);
       setState('failed');
     }
@@ -355,6 +370,7 @@
   function stopRun() {
     if (run === null) return false;
     run = null;
+    showSearchProgress({ show: false });
     replaceBusyWorkers();
     return true;
   }

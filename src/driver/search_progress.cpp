@@ -6,7 +6,7 @@ namespace tarvenna {
 
 bool WorthShowing(const SearchProgress& progress)
 {
-    return progress.searching && progress.cycle > 0 && progress.ruledOut >= progress.cycle / 64;
+    return progress.searching && progress.cycle > 0 && progress.ruledOut >= (progress.cycle + 99) / 100;
 }
 
 double RuledOutShare(const SearchProgress& progress)

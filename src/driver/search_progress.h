@@ -19,7 +19,7 @@ struct SearchProgress {
 using SearchProgressListener = std::function<void(const SearchProgress&)>;
 
 // Short searches flash by: a front end shows one that has ruled out a
-// sixty-fourth of the cycle, until it ends.
+// hundredth of the cycle (1 %), until it ends.
 bool WorthShowing(const SearchProgress& progress);
 // The share of the cycle ruled out, 0 to 1.
 double RuledOutShare(const SearchProgress& progress);

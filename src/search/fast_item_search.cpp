@@ -107,8 +107,9 @@ struct FastItemSearch::Prepared {
     };
     std::vector<Forbidden> forbidden;
 
-    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, const lanes::Kernels* choice)
-        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins)),
+    Prepared(const ItemSlotTable& table, const std::vector<int>& pins, const lanes::Kernels* choice,
+             Reasoning reasoning)
+        : rules(table), pinnedSlots(pins), plan(MakeSearchPlan(table, rules, pins, reasoning)),
           kernels(choice ? choice : &lanes::ChosenKernels())
     {
         for (const StagedPassPlan& pass : plan.stagedPasses) stagedPasses.push_back(StagedPassOf(plan.facts, pass));
@@ -243,8 +244,8 @@ private:
 };
 
 FastItemSearch::FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
-                               const lanes::Kernels* kernels)
-    : prepared_(std::make_unique<const Prepared>(table, pinnedSlots, kernels))
+                               const lanes::Kernels* kernels, Reasoning reasoning)
+    : prepared_(std::make_unique<const Prepared>(table, pinnedSlots, kernels, reasoning))
 {
 }
 
@@ -352,8 +353,10 @@ private:
             restart = &p_.stagedPasses[pass].start; // the full pass ignores them
         const std::size_t before = next.count;
         const std::size_t from = BatchStart(queue);
+        const Clock::time_point started = Now();
         p_.kernels->runSegment(p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next,
                                restart);
+        if (funnel_) funnel_->stagedSeconds[std::min(pass, funnel_->stagedSeconds.size() - 1)] += Since(started);
         if (funnel_) funnel_->batchDraws += segmentOfQueue_[q]->end - segmentOfQueue_[q]->first;
         if (funnel_ && lastOfPass) {
             for (std::size_t later = pass; later < funnel_->afterStagedPass.size(); ++later)
@@ -367,7 +370,9 @@ private:
     {
         lanes::LaneQueue& queue = queues_[q];
         const std::size_t from = BatchStart(queue);
+        const Clock::time_point started = Now();
         p_.kernels->landLead(p_.fullPass, queue, from, LiveLanes(queue), queues_[q + 1]);
+        if (funnel_) funnel_->landingSeconds += Since(started);
         queue.count = from;
     }
 
@@ -386,7 +391,10 @@ private:
             queue.dealStart[from + lane] = dealStart[0];
             for (std::size_t g = 0; g < kGroup; ++g) queue.tracker[g][from + lane] = queue.needs[g][from + lane] = 0;
         }
+        const Clock::time_point landing = Now();
         alive &= ~p_.kernels->landAll(p_.fullPass, queue, from, landings_, waits_);
+        const Clock::time_point checking = Now();
+        if (funnel_) funnel_->landingSeconds += std::chrono::duration<double>(checking - landing).count();
         if (funnel_) funnel_->afterLandings += static_cast<std::uint64_t>(std::popcount(alive));
         for (; alive != 0; alive &= alive - 1) {
             const auto lane = static_cast<std::size_t>(std::countr_zero(alive));
@@ -400,8 +408,14 @@ private:
             if (funnel_) ++funnel_->accepted;
             found_ = std::min(found_, first_ + queue.deal[from + lane]);
         }
+        if (funnel_) funnel_->checkSeconds += Since(checking);
         queue.count = from;
     }
+
+    // The clock only runs for a funnel's measurement.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point Now() const { return funnel_ ? Clock::now() : Clock::time_point{}; }
+    static double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
     // The exact test's start, on the landings: its first items, and the
     // required items their tests ask about, are all followed.

@@ -9,10 +9,10 @@
 #include "core/generator_state.h"
 #include "items/item_shuffle.h"
 #include "items/sequential_item_search.h"
+#include "search/search_plan.h"
 
 namespace tarvenna {
 
-struct SearchPlan;
 namespace lanes {
 struct Kernels;
 }
@@ -39,8 +39,10 @@ public:
     static constexpr int kLanes = 64;
 
     // Null kernels: the set chosen for this process (search/kernel_choice.h).
+    // Reasoning::Direct is the plain reference for tests and benchmarks; the
+    // deals found are the same.
     FastItemSearch(const ItemSlotTable& table, const std::vector<int>& pinnedSlots,
-                   const lanes::Kernels* kernels = nullptr);
+                   const lanes::Kernels* kernels = nullptr, Reasoning reasoning = Reasoning::Chained);
     ~FastItemSearch();
     FastItemSearch(const FastItemSearch&) = delete;
     FastItemSearch& operator=(const FastItemSearch&) = delete;
@@ -72,6 +74,12 @@ public:
         std::uint64_t afterLandings = 0;                // no landing and no pair in the full pass rejects
         std::uint64_t validated = 0; // every key can be opened and the first items pass: dealt in full
         std::uint64_t accepted = 0;  // and the exact validation passes
+        // The time spent in each stage: the staged passes, the full pass's
+        // landings (the lead stage included), and the checks on them with
+        // the exact validation of what they let through.
+        std::array<double, 4> stagedSeconds{};
+        double landingSeconds = 0;
+        double checkSeconds = 0;
     };
     Funnel MeasureFunnel(std::uint32_t startState, std::uint64_t deals) const;
 

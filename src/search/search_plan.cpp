@@ -66,11 +66,20 @@ std::vector<std::pair<int, int>> FixedItems(const ItemRules& rules, const ItemFa
 // turn. An alternative that names the item itself, or a fixed item that
 // needs it, never opens the key first. With no such alternative left, the
 // item can never be reached: `never` says so.
+//
+// Reasoning::Direct stops after one fixed item and counts every alternative.
 class NeedsBehind {
 public:
-    NeedsBehind(const ItemRules& rules, const std::vector<ItemBits>& strict, std::vector<std::pair<int, int>> fixed)
-        : rules_(rules), strict_(strict), fixed_(std::move(fixed)), fixedNeeds_(kItemCount)
+    NeedsBehind(const ItemRules& rules, const std::vector<ItemBits>& strict, std::vector<std::pair<int, int>> fixed,
+                Reasoning reasoning)
+        : rules_(rules), strict_(strict), fixed_(std::move(fixed)), fixedNeeds_(kItemCount),
+          chained_(reasoning == Reasoning::Chained)
     {
+        if (!chained_) {
+            for (const auto& [item, key] : fixed_)
+                if (key >= 0 && key < ItemRules::kMaxKey) fixedNeeds_[Index(item)] = strict_[Index(key)];
+            return;
+        }
         // Needs only grow and alternatives only drop out, so this settles.
         for (bool changed = true; changed;) {
             changed = false;
@@ -94,6 +103,13 @@ public:
         if (key < 0 || key >= ItemRules::kMaxKey) return {};
         const ItemRules::KeyRule& rule = rules_.Rule(key);
         ItemBits needs = strict_[Index(key)];
+        if (!chained_) {
+            if (item < 0) return needs; // the waiting slots: the key's own needs
+            ItemBits withFixed = needs;
+            for (const auto& [fixed, fixedKey] : fixed_)
+                if (needs.Test(fixed)) withFixed |= fixedNeeds_[Index(fixed)];
+            return withFixed;
+        }
         if (item >= 0 && rule.alternativeCount > 0) {
             ItemBits common{};
             bool any = false;
@@ -141,6 +157,7 @@ private:
     const std::vector<ItemBits>& strict_;
     const std::vector<std::pair<int, int>> fixed_;
     std::vector<ItemBits> fixedNeeds_; // [item], fixed items only
+    bool chained_;
 };
 
 // An item waits for another in the slots no pin touches whose key needs
@@ -192,12 +209,13 @@ void FindRejectingSlots(const ItemRules& rules, const NeedsBehind& needsBehind, 
     }
 }
 
-ItemFacts FactsOf(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots)
+ItemFacts FactsOf(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots,
+                  Reasoning reasoning)
 {
     ItemFacts facts;
     for (int slot : pinnedSlots) facts.pinned[Index(slot)] = true;
     const std::vector<ItemBits> strict = StrictNeeds(rules, facts.required);
-    const NeedsBehind needsBehind(rules, strict, FixedItems(rules, facts));
+    const NeedsBehind needsBehind(rules, strict, FixedItems(rules, facts), reasoning);
     FindWaitingSlots(rules, needsBehind, facts);
     FindRejectingSlots(rules, needsBehind, facts);
     for (int item = 0; item < kSlotCount; ++item) {
@@ -523,10 +541,11 @@ lanes::Meanings MeaningsOf(const ItemFacts& facts, const StagedPassPlan& pass)
     return meaning;
 }
 
-SearchPlan MakeSearchPlan(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots)
+SearchPlan MakeSearchPlan(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots,
+                          Reasoning reasoning)
 {
     SearchPlan plan;
-    plan.facts = FactsOf(table, rules, pinnedSlots);
+    plan.facts = FactsOf(table, rules, pinnedSlots, reasoning);
     std::vector<bool> picked;
     plan.stagedPasses = PlanStagedPasses(plan.facts, picked);
     const std::vector<ItemBits> testedWith = TestedPairs(plan.stagedPasses);

@@ -64,7 +64,16 @@ struct SearchPlan {
     FullPassPlan fullPass;
 };
 
-SearchPlan MakeSearchPlan(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots);
+// How far the facts reason from the rules. Direct: a key's own needs, and
+// those of a fixed item (pinned, or past the slots) that it needs, every
+// alternative counted; the search was first built on these, and they stay
+// as the plain reference its proofs are tested against. Chained: through
+// any chain of fixed items, leaving out the alternatives that can never
+// open a key first (see NeedsBehind in search_plan.cpp).
+enum class Reasoning { Direct, Chained };
+
+SearchPlan MakeSearchPlan(const ItemSlotTable& table, const ItemRules& rules, const std::vector<int>& pinnedSlots,
+                          Reasoning reasoning = Reasoning::Chained);
 
 // What each landing of a staged pass's items means (see lanes::Meanings).
 lanes::Meanings MeaningsOf(const ItemFacts& facts, const StagedPassPlan& pass);

@@ -10,6 +10,7 @@
 
 #include "driver/generate_seed.h"
 #include "driver/item_stage.h"
+#include "driver/search_progress.h"
 #include "search/fast_item_search.h"
 #include "share/check_words.h"
 #include "game/make_game.h"
@@ -215,12 +216,22 @@ Json GenerateCall(WebSession& session, const Json& request)
     return reply;
 }
 
+// What the page shows beside the log of a search round that has ruled out
+// `rejected` deals: the round's lock deal is its number, counted from 1.
+Json ProgressCall(const Json& request)
+{
+    const SearchProgress progress{request.at("rejected").get<std::uint64_t>(), FastItemSearch::kDealCycle,
+                                  request.at("lockDeal").get<unsigned>(), true};
+    return Json{{"show", WorthShowing(progress)}, {"text", ProgressText(progress)}, {"share", RuledOutShare(progress)}};
+}
+
 Json Answer(WebSession& session, const Json& request)
 {
     const std::string call = request.at("call").get<std::string>();
     if (call == "form") return FormCall(session.form, request);
     if (call == "seed") return SeedCall(request);
     if (call == "marks") return Json{{"marks", ProgressMarks(request.at("rejected").get<std::uint64_t>())}};
+    if (call == "progress") return ProgressCall(request);
     if (call == "search") return SearchCall(request);
     if (call == "generate") return GenerateCall(session, request);
     throw BadRequest{"no call is named " + request.at("call").dump()};

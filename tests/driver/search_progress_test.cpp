@@ -7,12 +7,12 @@ namespace {
 
 constexpr std::uint64_t kCycle = std::uint64_t{1} << 30;
 
-// Shown from a sixty-fourth of the cycle until the search ends; the share
+// Shown from 1 % of the cycle until the search ends; the share
 // is rounded down, so 100 % means the whole cycle is ruled out.
 TEST(SearchProgress, SaysHowMuchOfTheCycleIsRuledOutOnceItIsWorthShowing)
 {
-    EXPECT_FALSE(WorthShowing({kCycle / 64 - 1, kCycle, 1, true}));
-    EXPECT_TRUE(WorthShowing({kCycle / 64, kCycle, 1, true}));
+    EXPECT_FALSE(WorthShowing({(kCycle + 99) / 100 - 1, kCycle, 1, true}));
+    EXPECT_TRUE(WorthShowing({(kCycle + 99) / 100, kCycle, 1, true}));
     EXPECT_FALSE(WorthShowing({kCycle, kCycle, 1, false}));
     EXPECT_FALSE(WorthShowing({5, 0, 1, true}));
 

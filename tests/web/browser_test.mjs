@@ -414,7 +414,13 @@ try {
   await setOptions(page, cancelCase.flags);
   await page.getByRole('textbox', { name: 'Seed:', exact: true }).fill(String(cancelCase.seed));
   await page.getByRole('button', { name: 'Generate Seed', exact: true }).click();
-  await page.waitForTimeout(2000);
+  // Beside the log, how much of the cycle the search has ruled out.
+  const progress = page.locator('#search-progress');
+  await progress.waitFor({ state: 'visible', timeout: 60_000 }).catch(() => {});
+  const progressText = await page.locator('#search-progress-text').textContent();
+  const progressShare = await page.locator('#search-progress-bar').evaluate((bar) => bar.value);
+  check(/^Checking the locks: \d+ % of the item deals ruled out$/.test(progressText) && progressShare > 0 && progressShare < 1,
+    `a long search shows its progress beside the log: "${progressText}", ${progressShare}`);
   const stillSearching = (await state(page)) === 'searching';
   const marks = ((await page.locator('#log').textContent()).match(/ \./g) || []).length;
   const closed = Promise.all(workersBefore.map((worker) => new Promise((resolve) => worker.once('close', resolve))));
@@ -424,6 +430,7 @@ try {
   check(stillSearching && marks > 0 && (await state(page)) === 'cancelled' && stopped && (await page.getByRole('status').textContent()) === 'Cancelled.',
     `Cancel stops seed ${cancelCase.seed} after ${marks} progress marks: all ${workersBefore.length} searching workers ended in ${Date.now() - cancelledAt} ms, status "Cancelled."`);
   check(page.workers().length === workersBefore.length, `fresh workers replace them (${page.workers().length})`);
+  check(await progress.isHidden(), 'the progress goes with the cancelled search');
   const afterCancel = await runCase(page, goldenCases.get(afterCancelCase), `${afterCancelCase} after Cancel`);
 
   // The address during a run names no game (a reload brings back none), and
