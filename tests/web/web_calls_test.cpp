@@ -172,6 +172,12 @@ TEST_F(WebRuns, StretchesSearchedApartGiveTheRunThatSearchedAlone)
     const Json marks = Call(session, {{"call", "marks"}, {"rejected", winner}});
     for (std::size_t mark = 0; mark < marks["marks"].get<std::size_t>(); ++mark) live += " .";
     EXPECT_EQ(alone["log"].get<std::string>().rfind(live + "done after 11075 attempts!", 0), 0u);
+    // Beside the log, once a round has ruled out 1 % of the cycle.
+    EXPECT_EQ(Call(session, {{"call", "progress"}, {"rejected", winner}, {"lockDeal", 1}})["show"], false);
+    const Json quarter = Call(session, {{"call", "progress"}, {"rejected", std::uint64_t{1} << 28}, {"lockDeal", 2}});
+    EXPECT_EQ(quarter, (Json{{"show", true},
+                           {"text", "Checking the locks dealt again (deal 2): 25 % of the item deals ruled out"},
+                           {"share", 0.25}}));
 
     const Json decided = Call(
         session,
