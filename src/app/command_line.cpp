@@ -248,7 +248,9 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
     }
     app.footer("Writes ItemList<Character><Difficulty>.txt and CheatSheet<Character><Difficulty>.txt.\n"
                "Standard error ends with the seed, the share code and four check words:\n"
-               "two players with the same check words have the same game.\n"
+               "two players with the same check words have the same game. On a terminal it\n"
+               "also shows how much of the item deals a long search has ruled out (the\n"
+               "status log on standard output stays the same).\n"
                "Exit status: 0 success, 1 an output file could not be written (or the folder\n"
                "holds something Tarvenna leaves alone), 2 bad options, 3 the door map is\n"
                "incomplete, 4 internal error, 6 the game differs from the share code's (files\n"
