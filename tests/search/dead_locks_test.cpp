@@ -17,10 +17,10 @@ const std::vector<SeedCase>& DeadLocks()
 
 // Optimised builds rule out longer stretches, and whole cycles.
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) && !defined(_WIN32)
-constexpr std::uint64_t kStretch = std::uint64_t{1} << 21;
+constexpr std::uint64_t kStretch = std::uint64_t{1} << 19;
 constexpr bool kWholeCycles = true;
 #else
-constexpr std::uint64_t kStretch = std::uint64_t{1} << 12;
+constexpr std::uint64_t kStretch = std::uint64_t{1} << 11;
 constexpr bool kWholeCycles = false;
 #endif
 
