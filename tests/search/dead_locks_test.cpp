@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 
 #include "search/fast_item_search.h"
 #include "support/dead_locks.h"
@@ -54,28 +53,6 @@ TEST(DeadLocks, TheWholeCycleIsRuledOut)
         const ItemSearchResult result = FastItemSearch(first.state.itemSlotTable, first.pins).Run(first.start, 2, nullptr, nullptr);
         EXPECT_TRUE(result.neverAccepted && !result.stopped) << dead.flags << " " << dead.seed;
         EXPECT_EQ(result.attempts, FastItemSearch::kDealCycle);
-    }
-}
-
-// Live lock deals are never called dead: the whole searches of lock seeds
-// find the same deal whichever way the search reasons, as the plain search
-// would (FastItemSearch.FindsTheSameDealsAsTheSequentialSearch).
-TEST(DeadLocks, LiveLockDealsFindTheSameDealWhicheverWayTheSearchReasons)
-{
-    const std::uint32_t seeds = kWholeCycles ? 20 : 2;
-    for (const char* flags : {"--locks --character chris", "--locks --character chris --difficulty hard",
-                              "--locks", "--locks --difficulty hard"}) {
-        for (std::uint32_t seed = 1; seed <= seeds; ++seed) {
-            const SeedCase live = SeedCaseOf(flags, seed);
-            const FirstSearch first = FirstSearchOf(live.settings, seed);
-            const FastItemSearch chained(first.state.itemSlotTable, first.pins);
-            const FastItemSearch direct(first.state.itemSlotTable, first.pins, nullptr, Reasoning::Direct);
-            const ItemSearchResult a = chained.Run(first.start, 2, nullptr, nullptr);
-            const ItemSearchResult b = direct.Run(first.start, 2, nullptr, nullptr);
-            ASSERT_FALSE(a.neverAccepted || a.stopped) << flags << " " << seed;
-            EXPECT_EQ(std::tie(a.attempts, a.assignment, a.stateAfter), std::tie(b.attempts, b.assignment, b.stateAfter))
-                << flags << " " << seed;
-        }
     }
 }
 
