@@ -253,7 +253,8 @@
           return;
         }
         if (round.best === null && round.next >= cycle && round.running.size === 0) {
-          // No deal of the whole cycle passes: the locks are dealt again.
+          // No deal passes, nor their twins that make up the rest of the
+          // cycle: the locks are dealt again.
           deals.push(null);
           startRound(round.number + 1);
         }

@@ -1,5 +1,6 @@
 #include "driver/item_stage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -34,10 +35,10 @@ ItemStageResult RandomizeItems(const Settings& settings, GeneratorState& state, 
 
     statusLog.AppendStatus("Randomizing Items. . .");
     std::uint64_t marks = 0;
-    SearchProgress progress{0, FastItemSearch::kDealCycle, lockDeal, true};
+    SearchProgress progress{0, FastItemSearch::kDistinctDeals, lockDeal, true};
     auto onRejected = [&](std::uint64_t rejected) {
         for (; marks < ProgressMarks(rejected); ++marks) statusLog.AppendStatus(" .");
-        progress.ruledOut = rejected;
+        progress.ruledOut = std::min(rejected, progress.cycle);
         if (onProgress) onProgress(progress);
     };
     const FastItemSearch search(state.itemSlotTable, PinnedSlots(settings));

@@ -12,7 +12,7 @@ namespace tarvenna {
 // tells how much of the cycle lies behind it.
 struct SearchProgress {
     std::uint64_t ruledOut = 0; // deals rejected, from the first on
-    std::uint64_t cycle = 0;    // every deal the generator can make
+    std::uint64_t cycle = 0;    // the deals a search must rule out to rule out all: the others are their twins
     unsigned lockDeal = 0;      // 1 for the run's first lock deal, 2 after one re-deal...; 0 without locks
     bool searching = true;      // false once this search has ended, whatever its outcome
 };

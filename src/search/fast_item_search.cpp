@@ -496,7 +496,8 @@ class ChunkRun {
 public:
     ChunkRun(const FastItemSearch::Prepared& prepared, std::uint32_t startState, const StopFlag* stop,
              const RejectedDealsListener& onRejected, std::uint64_t dealLimit)
-        : prepared_(prepared), startState_(startState), stop_(stop), onRejected_(onRejected), dealLimit_(dealLimit)
+        : prepared_(prepared), startState_(startState), stop_(stop), onRejected_(onRejected), dealLimit_(dealLimit),
+          searchEnd_(std::min(dealLimit, FastItemSearch::kDistinctDeals))
     {
     }
 
@@ -562,9 +563,9 @@ private:
     {
         const std::size_t chunk = nextChunk_.fetch_add(1);
         const std::uint64_t first = ChunkStart(chunk);
-        if (first >= std::min(best_.load(), dealLimit_) || stopped_.load() || StopRequested(stop_)) return false;
+        if (first >= std::min(best_.load(), searchEnd_) || stopped_.load() || StopRequested(stop_)) return false;
         const std::uint32_t state = Rng::JumpOf(first * kDrawsPerDeal).Apply(startState_);
-        const std::uint64_t count = std::min(ChunkStart(chunk + 1), dealLimit_) - first;
+        const std::uint64_t count = std::min(ChunkStart(chunk + 1), searchEnd_) - first;
         const std::uint64_t found = search.Search(first, state, count, best_.load());
         std::lock_guard lock(mutex_);
         if (found != kNone) {
@@ -583,7 +584,9 @@ private:
     void Report(std::unique_lock<std::mutex>& lock)
     {
         while (finishedChunks_ < chunkDone_.size() && chunkDone_[finishedChunks_]) ++finishedChunks_;
-        const std::uint64_t rejected = std::min({ChunkStart(finishedChunks_), best_.load(), dealLimit_});
+        std::uint64_t rejected = std::min({ChunkStart(finishedChunks_), best_.load(), searchEnd_});
+        // Their twins went with the last of them.
+        if (rejected == searchEnd_ && best_.load() == kNone) rejected = dealLimit_;
         if (onRejected_ && rejected > 0) {
             lock.unlock();
             onRejected_(rejected);
@@ -628,6 +631,7 @@ private:
     const StopFlag* const stop_;
     const RejectedDealsListener& onRejected_;
     const std::uint64_t dealLimit_;
+    const std::uint64_t searchEnd_; // the deals past it are twins of deals below it
     std::atomic<std::size_t> nextChunk_{0}; // the cycle has fewer than 2^17 chunks
     std::atomic<std::uint64_t> best_{kNone};
     std::atomic<bool> stopped_{false};

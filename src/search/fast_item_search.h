@@ -51,6 +51,11 @@ public:
     // repeats with period 2^30: when none of the first 2^30 deals passes,
     // none ever will, and the search says so. (`dealLimit` is for tests.)
     static constexpr std::uint64_t kDealCycle = std::uint64_t{1} << 30;
+    // Deal i + 2^29 starts where deal i does but for bit 31 of the generator,
+    // which rand() never reads and no carry carries down: the two deal
+    // alike. So the first accepted deal is below 2^29, and when none there
+    // passes, the whole cycle is ruled out.
+    static constexpr std::uint64_t kDistinctDeals = kDealCycle / 2;
 
     ItemSearchResult Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                          const RejectedDealsListener& onRejected, std::uint64_t dealLimit = kDealCycle) const;

@@ -123,7 +123,7 @@ Json SearchCall(const Json& request)
     options.seed = SeedOf(request);
     StatusLog statusLog;
     std::uint64_t rounds = 0;
-    Json reply{{"search", true}, {"cycle", FastItemSearch::kDealCycle}, {"accepted", nullptr}};
+    Json reply{{"search", true}, {"cycle", FastItemSearch::kDistinctDeals}, {"accepted", nullptr}};
     options.itemSearcher = [&](const FastItemSearch& search, std::uint32_t startState,
                                const RejectedDealsListener& onRejected) {
         if (rounds++ < round) return NoDealInTheCycle(onRejected);
@@ -220,7 +220,7 @@ Json GenerateCall(WebSession& session, const Json& request)
 // `rejected` deals: the round's lock deal is its number, counted from 1.
 Json ProgressCall(const Json& request)
 {
-    const SearchProgress progress{request.at("rejected").get<std::uint64_t>(), FastItemSearch::kDealCycle,
+    const SearchProgress progress{request.at("rejected").get<std::uint64_t>(), FastItemSearch::kDistinctDeals,
                                   request.at("lockDeal").get<unsigned>(), true};
     return Json{{"show", WorthShowing(progress)}, {"text", ProgressText(progress)}, {"share", RuledOutShare(progress)}};
 }
