@@ -71,13 +71,11 @@ void BM_Funnel(benchmark::State& benchState, const SearchCase& c, Reasoning reas
     const auto nanoseconds = [&](double seconds) { return seconds * 1e9 / deals; };
     benchState.counters["pass1"] = share(funnel.afterStagedPass[0]);
     benchState.counters["pass2"] = share(funnel.afterStagedPass[1]);
-    benchState.counters["pass3"] = share(funnel.afterStagedPass[2]);
     benchState.counters["landings"] = share(funnel.afterLandings);
     benchState.counters["validated"] = share(funnel.validated);
     benchState.counters["laneDraws"] = static_cast<double>(funnel.batchDraws) * FastItemSearch::kLanes / deals;
     benchState.counters["ns pass1"] = nanoseconds(funnel.stagedSeconds[0]);
     benchState.counters["ns pass2"] = nanoseconds(funnel.stagedSeconds[1]);
-    benchState.counters["ns pass3"] = nanoseconds(funnel.stagedSeconds[2] + funnel.stagedSeconds[3]);
     benchState.counters["ns landings"] = nanoseconds(funnel.landingSeconds);
     benchState.counters["ns checks"] = nanoseconds(funnel.checkSeconds);
 }
