@@ -81,11 +81,6 @@ run --seed 5 --out "$game"
 
 [ "$platform" = windows ] && finish "hostile folder (Windows)"
 
-# A share code typed by a chat program names what is wrong with it.
-run --share "T1–24M0-901Z-R000-0000-9H4X-31C0-38" --out "$game"
-expect_status 2 "a share code with an en dash"
-grep -q 'U+2013 (en dash)' "$root/err" || fail "the en dash is not named: $(cat "$root/err")"
-
 # The item list a link to a private file, the cheat sheet a folder: refused,
 # and no byte of the private file is copied anywhere.
 fresh
@@ -176,13 +171,6 @@ ln -s "$root/elsewhere" "$game/7"
 run --seed 7 --count 1 --out "$game"
 expect_status 1 "a seed folder planted as a link"
 [ -e "$root/elsewhere/$items" ] && fail "a batch wrote through a linked seed folder"
-
-# A folder that cannot take the files is found before the search: the long
-# search of Chris Locks seed 163 never starts.
-run --seed 163 --character chris --locks --out "$root/missing"
-expect_status 1 "a missing folder"
-grep -q 'Randomizing' "$root/out" && fail "the search ran before the folder was checked"
-grep -q '^share:' "$root/err" && fail "a share code was printed for files never written"
 
 # Standard output that goes away ends the run cleanly: status 141, nothing
 # written (seed 371 searches for seconds, marking its progress).
