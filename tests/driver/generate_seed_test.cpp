@@ -34,9 +34,7 @@ TEST_F(Driver, ALockDealUnderWhichNoItemDealPassesIsDealtAgain)
     settings.character = Character::Chris;
     settings.randomizeLocks = true;
     settings.randomizeEnemies = true;
-    GeneratorState firstDeal;
-    Rng rng(163);
-    BuildItemTables(settings, firstDeal, rng);
+    const GeneratorState firstDeal = TablesOf(settings, 163);
 
     // Beside the log, the search tells how much of the cycle each lock deal's
     // search has ruled out: all of it for the first, then it ends.

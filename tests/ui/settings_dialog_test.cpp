@@ -8,9 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -50,6 +48,7 @@
 #include "share/share_code.h"
 #include "form/log_view.h"
 #include "share/check_words.h"
+#include "support/checked_run.h"
 
 // Places in failure messages.
 void PrintTo(const wxRect& place, std::ostream* out)
@@ -100,12 +99,6 @@ std::string CommandLine(const std::string& arguments, const fs::path& log, const
     return std::string("\"") + TARVENNA_COMMAND + "\" " + arguments + " > \"" + log.string() + "\" 2> \"" +
            errors.string() + "\"";
 #endif
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The rest of the line after `label` in `text`.
@@ -410,14 +403,14 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt", "SpoilerJillHard.json"}) {
         ASSERT_TRUE(fs::exists(folder / name)) << name;
-        EXPECT_EQ(ReadFile(folder / name), ReadFile(reference / name)) << name;
+        EXPECT_EQ(tarvenna::ReadFile(folder / name), tarvenna::ReadFile(reference / name)) << name;
     }
-    const std::string log = ReadFile(logs / "log.txt");
+    const std::string log = tarvenna::ReadFile(logs / "log.txt");
     EXPECT_EQ(dialog_->FullLog(), log);
     EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(log));
 
     // What players compare and pass on, as the command says it.
-    const std::string errors = ReadFile(logs / "errors.txt");
+    const std::string errors = tarvenna::ReadFile(logs / "errors.txt");
     EXPECT_EQ(OneLine(kCheckWords), LineAfter(errors, "check: "));
     EXPECT_EQ(FieldText(kShareCode).utf8_string(), LineAfter(errors, "share: "));
     EXPECT_TRUE(Enabled(kCopyShareCode) && Control(kCheckWords)->IsShown());
