@@ -566,7 +566,7 @@ tarvenna::GameIdentity MakeReferenceGame(const tarvenna::Settings& settings, std
     return made.identity;
 }
 
-TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesAndABadCodeChangesNothing)
+TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesABadCodeChangesNothingAndAnotherBuildsIsWarnedOf)
 {
     const tarvenna::Settings settings{.character = tarvenna::Character::Chris,
                                       .difficulty = tarvenna::Difficulty::Hard,
@@ -618,29 +618,26 @@ TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesAndABadCodeChangesNothing)
     EXPECT_TRUE(wxTheClipboard->GetData(copied));
     wxTheClipboard->Close();
     EXPECT_EQ(copied.GetText().utf8_string(), game.shareCode);
-}
 
-TEST_F(DialogTest, WarnsWhenThisBuildMakesAnotherGameOfALoadedCodeAndKeepsTheFiles)
-{
-    const tarvenna::GameIdentity game = MakeReferenceGame(tarvenna::Settings{}, 5);
-    // The code of a build that made another game of the same settings and seed.
-    const std::string code = tarvenna::EncodeShareCode({tarvenna::Settings{}, 5, game.checkValue ^ 1u});
-
-    const fs::path folder = FreshFolder("other build");
-    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
-    As<wxTextCtrl>(kLoadCodeField).ChangeValue(wxString::FromUTF8(code));
-    MessageCatcher catcher;
+    // The code of a build that made another game of these settings and seed:
+    // this build's game all the same, and a warning naming the code's words.
+    Reopen();
+    const std::uint32_t othersValue = game.checkValue ^ 1u;
+    As<wxTextCtrl>(kLoadCodeField)
+        .ChangeValue(wxString::FromUTF8(tarvenna::EncodeShareCode({settings, 4242, othersValue})));
     Click(kLoadCode);
-    ASSERT_TRUE(PumpUntil([this] { return SeedField()->GetValue() == "5"; }));
+    ASSERT_TRUE(PumpUntil([this] { return SeedField()->GetValue() == "4242"; }));
+    const fs::path other = FreshFolder("other build");
+    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(other));
     Click(kGenerate);
     ASSERT_TRUE(PumpUntil([this] { return Finished(); }, std::chrono::seconds(120)));
-    ASSERT_TRUE(PumpUntil([&] { return !catcher.messages.empty(); }));
-    EXPECT_NE(catcher.messages.front().Find("different game"), wxNOT_FOUND) << catcher.messages.front();
-    const std::string codesWords = tarvenna::CheckWordsText(game.checkValue ^ 1u);
-    EXPECT_NE(catcher.messages.front().Find(wxString::FromUTF8(codesWords)), wxNOT_FOUND) << catcher.messages.front();
+    ASSERT_TRUE(PumpUntil([&] { return catcher.messages.size() == 2; }));
+    const wxString warning = catcher.messages.back();
+    EXPECT_NE(warning.Find("different game"), wxNOT_FOUND) << warning;
+    EXPECT_NE(warning.Find(wxString::FromUTF8(tarvenna::CheckWordsText(othersValue))), wxNOT_FOUND) << warning;
     EXPECT_TRUE(Control(kCompletionNotice)->IsShown());
     EXPECT_EQ(OneLine(kCheckWords), game.checkWords);
-    EXPECT_TRUE(fs::exists(folder / "ItemListJillNormal.txt"));
+    EXPECT_TRUE(fs::exists(other / "ItemListChrisHard.txt"));
 }
 
 TEST_F(DialogTest, SaysPlainlyWhenAnOutputFileCannotBeWritten)
