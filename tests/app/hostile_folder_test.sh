@@ -103,7 +103,8 @@ status=$?
 expect_status 0 "a named pipe with the temporary suffix"
 
 # Waiting for another run in the folder: said after a second, and Ctrl-C or
-# SIGTERM end the wait with nothing written.
+# SIGTERM end the wait with nothing written. (The search stops on the same
+# flag: the broken pipe below.)
 for signal in INT TERM; do
     fresh
     hold "$game"
