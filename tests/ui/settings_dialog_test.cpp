@@ -406,8 +406,7 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
         EXPECT_EQ(tarvenna::ReadFile(folder / name), tarvenna::ReadFile(reference / name)) << name;
     }
     const std::string log = tarvenna::ReadFile(logs / "log.txt");
-    EXPECT_EQ(dialog_->FullLog(), log);
-    EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(log));
+    EXPECT_EQ(dialog_->FullLog(), log); // what it shows of it: the long search's test
 
     // What players compare and pass on, as the command says it.
     const std::string errors = tarvenna::ReadFile(logs / "errors.txt");
