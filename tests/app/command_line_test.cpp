@@ -1,7 +1,5 @@
 #include "app/command_line.h"
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 namespace tarvenna {
@@ -19,36 +17,18 @@ TEST(CommandLine, DefaultsAreTheDialogsDefaults)
     EXPECT_EQ(outcome.commandLine->threads, 0u);
 }
 
-TEST(CommandLine, EveryDocumentedSpellingReachesItsSetting)
+// Every field at each of its other values is the settings table's test,
+// and the reference cases type each of those spellings; here the words of
+// the defaults, a value after '=' and a switch given twice.
+TEST(CommandLine, TheDefaultsCanBeSpelledOutAndASwitchGivenTwice)
 {
-    const std::pair<Arguments, std::function<void(Settings&)>> cases[] = {
+    const std::pair<Arguments, Settings> cases[] = {
         {{"--character", "jill", "--difficulty", "normal", "--tyrant-spawns", "one", "--yawn-spawns", "one",
           "--lisa-spawns", "one", "--tyrant-type", "helipad"},
-         [](Settings&) {}},
-        {{"--character=chris"}, [](Settings& s) { s.character = Character::Chris; }},
-        {{"--difficulty", "hard"}, [](Settings& s) { s.difficulty = Difficulty::Hard; }},
-        {{"--tyrant-spawns", "many"}, [](Settings& s) { s.tyrantSpawns = SpawnCount::Many; }},
-        {{"--yawn-spawns", "none"}, [](Settings& s) { s.yawnSpawns = SpawnCount::None; }},
-        {{"--lisa-spawns", "many"}, [](Settings& s) { s.lisaSpawns = SpawnCount::Many; }},
-        {{"--tyrant-type", "lab"}, [](Settings& s) { s.tyrantType = TyrantType::Lab; }},
-        {{"--tyrant-type", "random"}, [](Settings& s) { s.tyrantType = TyrantType::Random; }},
-        {{"--no-items", "--no-items"}, [](Settings& s) { s.randomizeItems = false; }},
-        {{"--doors", "--enemies", "--no-zombies", "--no-elder-crimson-heads"},
-         [](Settings& s) {
-             s.randomizeDoors = s.randomizeEnemies = true;
-             s.allowZombies = s.allowElderCrimsonHeads = false;
-         }},
-        {{"--locks", "--remove-healing", "--remove-ammo", "--remove-ink-ribbons", "--remove-defence",
-          "--swap-self-defense-gun", "--fuel-capsule-armed", "--no-dogs", "--no-hunters", "--no-spiders", "--no-sharks",
-          "--no-bees", "--no-chimera"},
-         [](Settings& s) {
-             s.randomizeLocks = s.removeHealingItems = s.removeAmmo = s.removeInkRibbons = s.removeDefenceItems = true;
-             s.swapWithSelfDefenseGun = s.fuelCapsuleArmed = true;
-             s.allowDogs = s.allowHunters = s.allowSpiders = s.allowSharks = s.allowBees = s.allowChimera = false;
-         }}};
-    for (const auto& [arguments, change] : cases) {
-        Settings expected;
-        change(expected);
+         Settings{}},
+        {{"--character=chris"}, Settings{.character = Character::Chris}},
+        {{"--no-items", "--no-items"}, Settings{.randomizeItems = false}}};
+    for (const auto& [arguments, expected] : cases) {
         const ParseOutcome outcome = ParseCommandLine(arguments);
         ASSERT_TRUE(outcome.commandLine) << arguments[0] << ": " << outcome.err;
         EXPECT_EQ(outcome.commandLine->settings, expected) << arguments[0];
@@ -62,33 +42,23 @@ TEST(CommandLine, NumbersAreDecimalWithinTheirRange)
     EXPECT_EQ(*highest.seed, 4294967295u);
     EXPECT_EQ(highest.threads, 1024u);
     EXPECT_EQ(highest.outputDirectory, "/tmp/x");
-    EXPECT_EQ(*parsed({"--seed", "0000000001"}).seed, 1u);
     const CommandLine lowest = parsed({"--seed=0", "--threads=1"});
     EXPECT_EQ(*lowest.seed, 0u);
     EXPECT_EQ(lowest.threads, 1u);
-    EXPECT_EQ(parsed({"--threads", "010"}).threads, 10u); // not octal
 }
 
 TEST(CommandLine, BadValuesAreRefusedNamingWhatIsAccepted)
 {
     const std::pair<Arguments, std::string> cases[] = {
-        {{"--seed", "-1"}, "--seed must be a whole number from 0 to 4294967295, not '-1'"},
         {{"--seed", "4294967296"}, "--seed must be a whole number from 0 to 4294967295, not '4294967296'"},
-        {{"--seed", "5 5"}, "--seed must be a whole number from 0 to 4294967295, not '5 5'"},
         {{"--seed", ""}, "--seed must be a whole number from 0 to 4294967295, not ''"},
         {{"--character", "bob"}, "--character must be jill or chris, not 'bob'"},
-        {{"--character", "1"}, "--character must be jill or chris, not '1'"},
         {{"--character=Jill"}, "--character must be jill or chris, not 'Jill'"},
         {{"--difficulty", "0"}, "--difficulty must be normal or hard, not '0'"},
-        {{"--difficulty", "easy"}, "--difficulty must be normal or hard, not 'easy'"},
         {{"--tyrant-spawns", "1"}, "--tyrant-spawns must be one, many or none, not '1'"},
-        {{"--yawn-spawns", "two"}, "--yawn-spawns must be one, many or none, not 'two'"},
-        {{"--lisa-spawns", "None"}, "--lisa-spawns must be one, many or none, not 'None'"},
         {{"--tyrant-type", "2"}, "--tyrant-type must be helipad, lab or random, not '2'"},
         {{"--threads", "0"}, "--threads must be a whole number from 1 to 1024, not '0'"},
         {{"--threads", "1025"}, "--threads must be a whole number from 1 to 1024, not '1025'"},
-        {{"--threads", "0x10"}, "--threads must be a whole number from 1 to 1024, not '0x10'"},
-        {{"--threads", "+4"}, "--threads must be a whole number from 1 to 1024, not '+4'"},
         {{"--out", ""}, "--out needs a folder name"},
         {{"--seed"}, "--seed needs a value: a whole number from 0 to 4294967295"},
         {{"--character="}, "--character needs a value: jill or chris"},
@@ -96,7 +66,6 @@ TEST(CommandLine, BadValuesAreRefusedNamingWhatIsAccepted)
         {{"--seed", "1", "--seed", "1"}, "--seed may be given only once"},
         {{"--tyrant-type", "lab", "--tyrant-type=lab"}, "--tyrant-type may be given only once"},
         {{"--doors=false"}, "--doors takes no value, not 'false'"},
-        {{"--no-bees=1"}, "--no-bees takes no value, not '1'"},
         {{"--frobnicate"}, "The following argument was not expected: --frobnicate"},
         {{"--Seed", "5"}, "The following arguments were not expected: --Seed 5"},
         {{"--doors", "--difficulty", "hard"},

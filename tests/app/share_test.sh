@@ -25,10 +25,6 @@ cmp -s "$root/made.log" "$root/again.log" || fail "the status log differs when m
 grep -qx "check: $words" "$root/again.err" || fail "the check words differ: $(cat "$root/again.err")"
 grep -qx "share: $code" "$root/again.err" || fail "the code made from a code differs"
 
-# Read as players type it: lower case, without dashes.
-sloppy=$(tr -d '-' <<<"$code" | tr '[:upper:]' '[:lower:]')
-"$cli" --share "$sloppy" --out "$root/again" >/dev/null 2>"$root/sloppy.err" || fail "a lower-case code without dashes was refused: $(cat "$root/sloppy.err")"
-
 # One changed character: refused with exit status 2, nothing written.
 last=${code: -1}
 other=$([ "$last" = 0 ] && echo 1 || echo 0)

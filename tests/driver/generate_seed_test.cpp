@@ -14,40 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using RunRecord = GeneratedGame;
-
-class Driver : public ScratchFolderTest {
-protected:
-    RunRecord Generate(const Settings& settings, std::uint32_t seed, unsigned threads = 1,
-                       const StopFlag* stop = nullptr, const fs::path& folder = {})
-    {
-        return GenerateGame(settings, seed, folder.empty() ? folder_ : folder, threads, stop);
-    }
-};
-
-// The files depend on the seed and the settings only, not on the threads
-// sharing the search.
-TEST_F(Driver, SameSeedAndSettingsGiveIdenticalFilesWhateverTheThreads)
-{
-    Settings settings;
-    settings.randomizeEnemies = true;
-    const RunRecord first = Generate(settings, 31337, 1);
-    const std::string items = Read(folder_ / "ItemListJillNormal.txt");
-    const std::string sheet = Read(folder_ / "CheatSheetJillNormal.txt");
-    ASSERT_FALSE(items.empty());
-    const RunRecord second = Generate(settings, 31337, 2);
-    EXPECT_EQ(Read(folder_ / "ItemListJillNormal.txt"), items);
-    EXPECT_EQ(Read(folder_ / "CheatSheetJillNormal.txt"), sheet);
-    EXPECT_EQ(first.log, second.log);
-    EXPECT_NE(Generate(settings, 31338, 2).state.slotAssignment, first.state.slotAssignment);
-}
+using Driver = ScratchFolderTest;
 
 TEST_F(Driver, StopRequestEndsTheRunWithoutWritingFiles)
 {
-    Settings settings;
-    settings.character = Character::Chris;
     const StopFlag stop{true};
-    EXPECT_TRUE(Generate(settings, 1, 2, &stop).result.stopped);
+    EXPECT_TRUE(GenerateGame({.character = Character::Chris}, 1, folder_, 2, &stop).result.stopped);
     EXPECT_TRUE(fs::is_empty(folder_));
 }
 
@@ -62,9 +34,7 @@ TEST_F(Driver, ALockDealUnderWhichNoItemDealPassesIsDealtAgain)
     settings.character = Character::Chris;
     settings.randomizeLocks = true;
     settings.randomizeEnemies = true;
-    GeneratorState firstDeal;
-    Rng rng(163);
-    BuildItemTables(settings, firstDeal, rng);
+    const GeneratorState firstDeal = TablesOf(settings, 163);
 
     // Beside the log, the search tells how much of the cycle each lock deal's
     // search has ruled out: all of it for the first, then it ends.
@@ -74,7 +44,7 @@ TEST_F(Driver, ALockDealUnderWhichNoItemDealPassesIsDealtAgain)
     options.outputDirectory = folder_;
     options.threads = 2;
     options.onSearchProgress = [&](const SearchProgress& progress) { heard.push_back(progress); };
-    RunRecord run;
+    GeneratedGame run;
     StatusLog statusLog;
     run.result = GenerateSeed(settings, options, run.state, statusLog);
     run.log = statusLog.Text();
@@ -110,7 +80,7 @@ TEST_F(Driver, ALockDealUnderWhichNoItemDealPassesIsDealtAgain)
 TEST_F(Driver, UnwritableFolderIsReportedNotCelebrated)
 {
     // Found before the search, which would be wasted.
-    const RunRecord run = Generate(Settings{}, 1, 1, nullptr, folder_ / "missing");
+    const GeneratedGame run = GenerateGame(Settings{}, 1, folder_ / "missing");
     EXPECT_TRUE(run.result.outputFailed);
     EXPECT_TRUE(run.result.folderRefused);
     EXPECT_EQ(run.log, "failed: No such file or directory\n");

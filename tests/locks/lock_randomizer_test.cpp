@@ -6,9 +6,9 @@
 #include <map>
 
 #include "locks/lock_data.h"
+#include "support/checked_run.h"
 #include "support/locks.h"
 #include "locks/lock_requirements.h"
-#include "driver/generate_seed.h"
 
 namespace tarvenna {
 namespace {
@@ -80,9 +80,7 @@ TEST(LockRandomizer, LeavesAValidDealWithItsOwnRequirementTable)
     for (Character character : {Character::Jill, Character::Chris}) {
         for (std::uint32_t seed = 1; seed <= 40; ++seed) {
             const Settings settings = LockSettings(character);
-            GeneratorState state;
-            Rng rng(seed);
-            BuildItemTables(settings, state, rng);
+            const GeneratorState state = TablesOf(settings, seed);
 
             ASSERT_EQ(state.lockKinds.size(), 38u);
             EXPECT_EQ(state.vanillaLockKinds, VanillaTable());
@@ -103,10 +101,7 @@ TEST(LockPinnedItems, RejectsAValidDealThatLocksTheDogCollarBehindItsOwnKey)
 {
     for (Character character : {Character::Jill, Character::Chris}) {
         const Settings settings = LockSettings(character);
-        GeneratorState state;
-        Rng rng(1);
-        BuildItemTables(settings, state, rng);
-        ItemSlotTable& table = state.itemSlotTable;
+        ItemSlotTable table = TablesOf(settings, 1).itemSlotTable;
 
         std::vector<int> kinds = VanillaKinds();
         kinds[28] = kUnlocked;

@@ -13,6 +13,7 @@
 #include "items/sequential_item_search.h"
 #include "search/kernel_choice.h"
 #include "search/search_plan.h"
+#include "support/checked_run.h"
 #include "support/random_word.h"
 
 #if defined(__linux__)
@@ -22,14 +23,6 @@
 
 namespace tarvenna {
 namespace {
-
-ItemSlotTable TableOf(const Settings& settings, std::uint32_t seed)
-{
-    GeneratorState state;
-    Rng rng(seed);
-    BuildItemTables(settings, state, rng);
-    return state.itemSlotTable;
-}
 
 // Optimised builds compare thousands of searches; the slower checked
 // builds (Debug, sanitizers) and the Windows build, under Wine, a sample.
@@ -85,7 +78,7 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
         }
     }
     for (const Case& c : cases) {
-        const ItemSlotTable table = TableOf(c.settings, c.tableSeed);
+        const ItemSlotTable table = TablesOf(c.settings, c.tableSeed).itemSlotTable;
         const std::vector<int> pinned = PinnedSlots(c.settings);
         const FastItemSearch fast(table, pinned);
         std::vector<std::unique_ptr<FastItemSearch>> eachSet;
@@ -213,7 +206,7 @@ TEST(SearchPlan, RejectsMostDealsBeforeTheyAreDealtInFull)
     for (const bool locks : {false, true}) {
         for (const Character character : {Character::Jill, Character::Chris}) {
             const Settings settings{.character = character, .randomizeLocks = locks};
-            const FastItemSearch search(TableOf(settings, 1), PinnedSlots(settings));
+            const FastItemSearch search(TablesOf(settings, 1).itemSlotTable, PinnedSlots(settings));
             const FastItemSearch::Funnel funnel = search.MeasureFunnel(12345, 1u << 14);
             EXPECT_FALSE(search.Plan().stagedPasses.empty());
             EXPECT_LT(funnel.afterStagedPass[1] * 10, funnel.deals) << Describe(search.Plan());

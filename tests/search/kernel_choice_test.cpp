@@ -49,20 +49,15 @@ TEST(KernelChoice, TakesTheWidestSetTheProcessorRunsOrTheNamedOneAndRefusesTheRe
     }
 }
 
-// This build's sets: distinct names, whole kernel tables where the processor
-// runs them, and the last (what the build targets anyway) always runs, so
-// that there is always a choice.
+// This build's sets: distinct names, and the last (what the build targets
+// anyway) always runs, so that there is always a choice. (Each kernel of
+// every set the processor runs is called by the deal lanes' tests.)
 TEST(KernelChoice, EveryBuildRunsItsLastSet)
 {
     const std::span<const KernelSet> sets = KernelSets();
     ASSERT_FALSE(sets.empty());
     std::set<std::string_view> names;
-    for (const KernelSet& set : sets) {
-        EXPECT_TRUE(names.insert(set.name).second) << set.name;
-        if (!set.kernels) continue;
-        EXPECT_TRUE(set.kernels->runSegment && set.kernels->landLead && set.kernels->landAll && set.kernels->openAll)
-            << set.name;
-    }
+    for (const KernelSet& set : sets) EXPECT_TRUE(names.insert(set.name).second) << set.name;
     EXPECT_NE(sets.back().kernels, nullptr);
 }
 

@@ -1,8 +1,6 @@
 #include "support/checked_run.h"
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 
 #include "items/pool_modifiers.h"
 #include "output/cheat_sheet_file.h"
@@ -26,12 +24,6 @@ GeneratedGame GenerateGame(const Settings& settings, std::uint32_t seed, const s
 }
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 CheckedRun Generate(const Settings& settings, std::uint32_t seed, const std::filesystem::path& folder, unsigned threads,
                     const SearchBudget& budget)

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,21 @@
 #include "driver/generate_seed.h"
 
 namespace tarvenna {
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The item tables (and lock deal) that a seed's run starts from.
+inline GeneratorState TablesOf(const Settings& settings, std::uint32_t seed)
+{
+    GeneratorState state;
+    Rng rng(seed);
+    BuildItemTables(settings, state, rng);
+    return state;
+}
 
 // One seed through GenerateSeed into `folder`: what the tests look at.
 struct GeneratedGame {

@@ -3,25 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "core/generator_state.h"
-#include "core/rng.h"
-#include "core/settings.h"
-#include "driver/generate_seed.h"
 #include "enemies/room_enemy_table.h"
+#include "support/checked_run.h"
 
 namespace tarvenna {
 
 // A state whose items stay in place, as the driver leaves it with items off.
 inline GeneratorState UnshuffledState(const Settings& settings)
 {
-    GeneratorState state;
-    Rng rng(1);
+    GeneratorState state = TablesOf(settings, 1);
     BuildRoomEnemyTable(state.roomEnemyTable);
-    BuildItemTables(settings, state, rng);
     for (int slot = 0; slot < 180; ++slot) state.slotAssignment.push_back(slot);
     return state;
 }
@@ -41,11 +34,7 @@ protected:
         std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
         std::filesystem::remove_all(folder_);
     }
-    static std::string Read(const std::filesystem::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string Read(const std::filesystem::path& path) { return ReadFile(path); }
 
     std::filesystem::path folder_;
 };

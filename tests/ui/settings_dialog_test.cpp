@@ -8,9 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -50,6 +48,7 @@
 #include "share/share_code.h"
 #include "form/log_view.h"
 #include "share/check_words.h"
+#include "support/checked_run.h"
 
 // Places in failure messages.
 void PrintTo(const wxRect& place, std::ostream* out)
@@ -100,12 +99,6 @@ std::string CommandLine(const std::string& arguments, const fs::path& log, const
     return std::string("\"") + TARVENNA_COMMAND + "\" " + arguments + " > \"" + log.string() + "\" 2> \"" +
            errors.string() + "\"";
 #endif
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // The rest of the line after `label` in `text`.
@@ -410,14 +403,13 @@ TEST_F(DialogTest, GeneratesTheCommandsFilesFromClickedSettings)
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt", "SpoilerJillHard.json"}) {
         ASSERT_TRUE(fs::exists(folder / name)) << name;
-        EXPECT_EQ(ReadFile(folder / name), ReadFile(reference / name)) << name;
+        EXPECT_EQ(tarvenna::ReadFile(folder / name), tarvenna::ReadFile(reference / name)) << name;
     }
-    const std::string log = ReadFile(logs / "log.txt");
-    EXPECT_EQ(dialog_->FullLog(), log);
-    EXPECT_EQ(LogText().utf8_string(), tarvenna::ShownLog(log));
+    const std::string log = tarvenna::ReadFile(logs / "log.txt");
+    EXPECT_EQ(dialog_->FullLog(), log); // what it shows of it: the long search's test
 
     // What players compare and pass on, as the command says it.
-    const std::string errors = ReadFile(logs / "errors.txt");
+    const std::string errors = tarvenna::ReadFile(logs / "errors.txt");
     EXPECT_EQ(OneLine(kCheckWords), LineAfter(errors, "check: "));
     EXPECT_EQ(FieldText(kShareCode).utf8_string(), LineAfter(errors, "share: "));
     EXPECT_TRUE(Enabled(kCopyShareCode) && Control(kCheckWords)->IsShown());
@@ -573,7 +565,7 @@ tarvenna::GameIdentity MakeReferenceGame(const tarvenna::Settings& settings, std
     return made.identity;
 }
 
-TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesAndABadCodeChangesNothing)
+TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesABadCodeChangesNothingAndAnotherBuildsIsWarnedOf)
 {
     const tarvenna::Settings settings{.character = tarvenna::Character::Chris,
                                       .difficulty = tarvenna::Difficulty::Hard,
@@ -625,29 +617,26 @@ TEST_F(DialogTest, LoadingACodeMakesTheGameItNamesAndABadCodeChangesNothing)
     EXPECT_TRUE(wxTheClipboard->GetData(copied));
     wxTheClipboard->Close();
     EXPECT_EQ(copied.GetText().utf8_string(), game.shareCode);
-}
 
-TEST_F(DialogTest, WarnsWhenThisBuildMakesAnotherGameOfALoadedCodeAndKeepsTheFiles)
-{
-    const tarvenna::GameIdentity game = MakeReferenceGame(tarvenna::Settings{}, 5);
-    // The code of a build that made another game of the same settings and seed.
-    const std::string code = tarvenna::EncodeShareCode({tarvenna::Settings{}, 5, game.checkValue ^ 1u});
-
-    const fs::path folder = FreshFolder("other build");
-    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(folder));
-    As<wxTextCtrl>(kLoadCodeField).ChangeValue(wxString::FromUTF8(code));
-    MessageCatcher catcher;
+    // The code of a build that made another game of these settings and seed:
+    // this build's game all the same, and a warning naming the code's words.
+    Reopen();
+    const std::uint32_t othersValue = game.checkValue ^ 1u;
+    As<wxTextCtrl>(kLoadCodeField)
+        .ChangeValue(wxString::FromUTF8(tarvenna::EncodeShareCode({settings, 4242, othersValue})));
     Click(kLoadCode);
-    ASSERT_TRUE(PumpUntil([this] { return SeedField()->GetValue() == "5"; }));
+    ASSERT_TRUE(PumpUntil([this] { return SeedField()->GetValue() == "4242"; }));
+    const fs::path other = FreshFolder("other build");
+    As<wxDirPickerCtrl>(kOutputFolder).SetPath(ToWx(other));
     Click(kGenerate);
     ASSERT_TRUE(PumpUntil([this] { return Finished(); }, std::chrono::seconds(120)));
-    ASSERT_TRUE(PumpUntil([&] { return !catcher.messages.empty(); }));
-    EXPECT_NE(catcher.messages.front().Find("different game"), wxNOT_FOUND) << catcher.messages.front();
-    const std::string codesWords = tarvenna::CheckWordsText(game.checkValue ^ 1u);
-    EXPECT_NE(catcher.messages.front().Find(wxString::FromUTF8(codesWords)), wxNOT_FOUND) << catcher.messages.front();
+    ASSERT_TRUE(PumpUntil([&] { return catcher.messages.size() == 2; }));
+    const wxString warning = catcher.messages.back();
+    EXPECT_NE(warning.Find("different game"), wxNOT_FOUND) << warning;
+    EXPECT_NE(warning.Find(wxString::FromUTF8(tarvenna::CheckWordsText(othersValue))), wxNOT_FOUND) << warning;
     EXPECT_TRUE(Control(kCompletionNotice)->IsShown());
     EXPECT_EQ(OneLine(kCheckWords), game.checkWords);
-    EXPECT_TRUE(fs::exists(folder / "ItemListJillNormal.txt"));
+    EXPECT_TRUE(fs::exists(other / "ItemListChrisHard.txt"));
 }
 
 TEST_F(DialogTest, SaysPlainlyWhenAnOutputFileCannotBeWritten)

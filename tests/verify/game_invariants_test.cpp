@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <functional>
 #include <map>
@@ -188,8 +187,7 @@ std::vector<ReferenceFile> ReferenceFiles()
         std::istringstream flags(line.substr(line.find('\t', tab + 1) + 1));
         for (std::string word; flags >> word;) arguments.push_back(word);
         const Settings settings = ParseCommandLine(arguments).commandLine->settings;
-        std::ifstream in(golden / name / ItemListFileName(settings), std::ios::binary);
-        files.push_back({name, settings, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}});
+        files.push_back({name, settings, ReadFile(golden / name / ItemListFileName(settings))});
     }
     return files;
 }
@@ -208,9 +206,7 @@ std::vector<std::string> Lines(const std::string& file)
 // The first slot whose rule needs one item above all, and that item, neither pinned.
 std::pair<int, int> SlotAndItsKey(const Settings& settings)
 {
-    GeneratorState state;
-    Rng rng(1);
-    BuildItemTables(settings, state, rng);
+    const GeneratorState state = TablesOf(settings, 1);
     const ItemSlotTable& table = state.itemSlotTable;
     const std::vector<int> pinned = PinnedSlots(settings);
     for (int slot = 0; slot < kSlotCount; ++slot) {
