@@ -201,17 +201,35 @@ std::string RunComplaint(const CommandLine& line)
     return "";
 }
 
+std::string NeedsValue(const Option& option) { return option.name + " needs a value: " + option.accepted; }
+
 // CLI11 throws only for a value missing at the very end (it takes any next
 // argument as the value), so the last argument names the option.
 std::string MissingValue(const std::vector<std::string>& arguments, const std::vector<Option>& options,
                          const CLI::ParseError& error)
 {
     const std::string last = arguments.empty() ? std::string() : arguments.back();
-    for (const Option& option : options) {
-        if (option.placeholder.empty()) continue;
-        if (last == option.name || last == option.name + "=") return option.name + " needs a value: " + option.accepted;
-    }
+    for (const Option& option : options)
+        if (!option.placeholder.empty() && last == option.name) return NeedsValue(option);
     return error.what();
+}
+
+// "--seed=" gives no value, where CLI11 would take the next argument as one
+// ("--seed= 2" as seed 2). An option's separate value ("--out --seed=", a
+// folder) is not an option.
+std::string EmptyJoinedValue(const std::vector<std::string>& arguments, const std::vector<Option>& options)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        for (const Option& option : options) {
+            if (option.placeholder.empty()) continue;
+            if (arguments[i] == option.name + "=") return NeedsValue(option);
+            if (arguments[i] == option.name) {
+                ++i;
+                break;
+            }
+        }
+    }
+    return "";
 }
 
 // CLI11 lists the unexpected arguments back to front.
@@ -262,6 +280,7 @@ ParseOutcome ParseCommandLine(const std::vector<std::string>& arguments)
                "not depend on it; a set the processor lacks is refused with status 2);\n"
                "--version names the set in use.");
 
+    if (const std::string empty = EmptyJoinedValue(arguments, options); !empty.empty()) return Failure(empty);
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
         app.parse(reversed);

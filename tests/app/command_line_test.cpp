@@ -42,9 +42,10 @@ TEST(CommandLine, NumbersAreDecimalWithinTheirRange)
     EXPECT_EQ(*highest.seed, 4294967295u);
     EXPECT_EQ(highest.threads, 1024u);
     EXPECT_EQ(highest.outputDirectory, "/tmp/x");
-    const CommandLine lowest = parsed({"--seed=0", "--threads=1"});
+    const CommandLine lowest = parsed({"--seed=0", "--threads=1", "--out", "--seed="});
     EXPECT_EQ(*lowest.seed, 0u);
     EXPECT_EQ(lowest.threads, 1u);
+    EXPECT_EQ(lowest.outputDirectory, "--seed="); // a folder so named, not an option
 }
 
 TEST(CommandLine, BadValuesAreRefusedNamingWhatIsAccepted)
@@ -62,6 +63,7 @@ TEST(CommandLine, BadValuesAreRefusedNamingWhatIsAccepted)
         {{"--out", ""}, "--out needs a folder name"},
         {{"--seed"}, "--seed needs a value: a whole number from 0 to 4294967295"},
         {{"--character="}, "--character needs a value: jill or chris"},
+        {{"--seed=", "2"}, "--seed needs a value: a whole number from 0 to 4294967295"},
         {{"--out"}, "--out needs a value: a folder name"},
         {{"--seed", "1", "--seed", "1"}, "--seed may be given only once"},
         {{"--tyrant-type", "lab", "--tyrant-type=lab"}, "--tyrant-type may be given only once"},
