@@ -4,6 +4,7 @@
 
 #include "search/fast_item_search.h"
 #include "support/dead_locks.h"
+#include "support/random_word.h"
 
 namespace tarvenna {
 namespace {
@@ -50,8 +51,7 @@ TEST(DeadLocks, EachDealHasATwinHalfACycleOn)
     const FastItemSearch search(first.state.itemSlotTable, first.pins);
     Rng starts(99);
     for (int i = 0; i < 40; ++i) {
-        const std::uint64_t deal = (static_cast<std::uint64_t>(starts.Next()) << 14 | static_cast<std::uint64_t>(starts.Next())) %
-                                   FastItemSearch::kDistinctDeals;
+        const std::uint64_t deal = RandomWord(starts) % FastItemSearch::kDistinctDeals;
         const std::uint64_t twin = deal + FastItemSearch::kDistinctDeals;
         SlotAssignment dealt{};
         SlotAssignment twinDealt{};
