@@ -141,6 +141,12 @@ struct Kernels {
     // its trackers before the first draw.
     void (*runSegment)(const StagedPass& pass, const Segment& segment, const LaneQueue& in, std::size_t from,
                        std::uint64_t live, LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart);
+    // The same where the live lanes (a prefix, as always) have generator
+    // states that share their low 16 bits, as those of deals 2^14 apart do
+    // at every draw (180 * 2^14 draws is a multiple of 2^16, the low half's
+    // period): each lane then steps only its high half, in 16-bit lanes.
+    void (*runSharedSegment)(const StagedPass& pass, const Segment& segment, const LaneQueue& in, std::size_t from,
+                             std::uint64_t live, LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart);
     // The lead stage for the deals `from` to `from + 64` of `in` (as
     // runSegment): appends those it lets through to `out`, with the slots
     // of the lead items in the tracker rows (items 0-7) and needs rows

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 #include <utility>
 
 #include "core/rng.h"
@@ -59,6 +60,13 @@ TARVENNA_AVX512_INLINE __m512i Remainders(__m512i x, std::uint32_t n)
     return _mm512_sub_epi16(x, _mm512_mullo_epi16(quotient, _mm512_set1_epi16(static_cast<short>(n))));
 }
 
+// The pool indices rand() % n of rand() values in 16-bit lanes: lanes 0..31
+// in `x01`, 32..63 in `x23`.
+TARVENNA_AVX512_INLINE __m512i IndicesOf(__m512i x01, __m512i x23, std::uint32_t n)
+{
+    return _mm512_permutex2var_epi8(Remainders(x01, n), _mm512_load_si512(kLowBytes.data()), Remainders(x23, n));
+}
+
 // The pool index every lane draws: rand() % (180 - draw).
 TARVENNA_AVX512_INLINE __m512i NextIndices(States& s, std::uint32_t draw)
 {
@@ -71,7 +79,51 @@ TARVENNA_AVX512_INLINE __m512i NextIndices(States& s, std::uint32_t draw)
     const __m512i low15 = _mm512_set1_epi16(0x7FFF);
     const __m512i x01 = _mm512_and_si512(_mm512_permutex2var_epi16(s.q[0], highWords, s.q[1]), low15);
     const __m512i x23 = _mm512_and_si512(_mm512_permutex2var_epi16(s.q[2], highWords, s.q[3]), low15);
-    return _mm512_permutex2var_epi8(Remainders(x01, n), _mm512_load_si512(kLowBytes.data()), Remainders(x23, n));
+    return IndicesOf(x01, x23, n);
+}
+
+// Generator states whose low 16 bits are the same in every lane. A step
+// x -> a x + c then gives the high half H -> a H + (bits 16..31 of a L + c)
+// in 16 bits, L being the shared low half: one 16-bit multiply a lane.
+struct SharedLow {
+    __m512i high[2]; // lanes 0..31, 32..63
+    std::uint32_t low;
+};
+
+TARVENNA_AVX512_INLINE SharedLow LoadSharedLow(const std::uint32_t* states)
+{
+    const States s = LoadStates(states);
+    const __m512i highWords = _mm512_load_si512(kHighWords.data());
+    return {{_mm512_permutex2var_epi16(s.q[0], highWords, s.q[1]), _mm512_permutex2var_epi16(s.q[2], highWords, s.q[3])},
+            states[0] & 0xFFFFu};
+}
+
+TARVENNA_AVX512_INLINE void Load(const std::uint32_t* states, SharedLow& s) { s = LoadSharedLow(states); }
+TARVENNA_AVX512_INLINE void Load(const std::uint32_t* states, States& s) { s = LoadStates(states); }
+
+TARVENNA_AVX512_INLINE States Words(const SharedLow& s)
+{
+    States words;
+    const __m512i low = _mm512_set1_epi32(static_cast<int>(s.low));
+    for (std::size_t i = 0; i < kQuarters; ++i) {
+        const __m256i half = i % 2 == 0 ? _mm512_castsi512_si256(s.high[i / 2]) : _mm512_extracti64x4_epi64(s.high[i / 2], 1);
+        words.q[i] = _mm512_or_si512(_mm512_slli_epi32(_mm512_cvtepu16_epi32(half), 16), low);
+    }
+    return words;
+}
+TARVENNA_AVX512_INLINE const States& Words(const States& s) { return s; }
+
+TARVENNA_AVX512_INLINE __m512i NextIndices(SharedLow& s, std::uint32_t draw)
+{
+    const std::uint32_t next = s.low * Rng::kMultiplier + Rng::kIncrement;
+    s.low = next & 0xFFFFu;
+    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(Rng::kMultiplier & 0xFFFFu));
+    const __m512i carry = _mm512_set1_epi16(static_cast<short>(next >> 16));
+    for (__m512i& h : s.high) h = _mm512_add_epi16(_mm512_mullo_epi16(h, multiplier), carry);
+    const std::uint32_t n = kDraws - draw;
+    if (n == 1) return _mm512_setzero_si512();
+    const __m512i low15 = _mm512_set1_epi16(0x7FFF);
+    return IndicesOf(_mm512_and_si512(s.high[0], low15), _mm512_and_si512(s.high[1], low15), n);
 }
 
 TARVENNA_AVX512_INLINE void Follow(__m512i& position, __m512i drawn)
@@ -98,12 +150,13 @@ TARVENNA_AVX512_INLINE void Count(__m512i& tracker, __m512i doubledDraw)
     tracker = _mm512_sub_epi8(tracker, _mm512_min_epu8(_mm512_subs_epu8(tracker, doubledDraw), _mm512_set1_epi8(2)));
 }
 
-template <std::size_t Width, std::size_t FromBelow>
+template <bool Shared, std::size_t Width, std::size_t FromBelow>
 TARVENNA_AVX512 void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in,
                                 std::size_t from, std::uint64_t live, LaneQueue& out,
                                 const std::array<std::uint8_t, kGroup>* restart)
 {
-    States state = LoadStates(in.state.data() + from);
+    std::conditional_t<Shared, SharedLow, States> state;
+    Load(in.state.data() + from, state);
     __m512i tracker[Width];
     std::uint64_t inPoolBefore[Width];
 #pragma GCC unroll 8
@@ -176,7 +229,7 @@ TARVENNA_AVX512 void RunSegment(const StagedPass&, const Segment& segment, const
         }
     }
     const States dealStart = LoadStates(in.dealStart.data() + from);
-    AppendWords(out.state.data() + at, alive, restart ? dealStart : state);
+    AppendWords(out.state.data() + at, alive, restart ? dealStart : Words(state));
     AppendWords(out.dealStart.data() + at, alive, dealStart);
     AppendWords(out.deal.data() + at, alive, LoadStates(in.deal.data() + from));
     out.count = at + static_cast<std::size_t>(std::popcount(alive));
@@ -185,18 +238,19 @@ TARVENNA_AVX512 void RunSegment(const StagedPass&, const Segment& segment, const
 using SegmentRun = void (*)(const StagedPass&, const Segment&, const LaneQueue&, std::size_t, std::uint64_t,
                             LaneQueue&, const std::array<std::uint8_t, kGroup>*);
 
-template <std::size_t Width, std::size_t... FromBelow>
+template <bool Shared, std::size_t Width, std::size_t... FromBelow>
 constexpr std::array<SegmentRun, Width + 1> SegmentRuns(std::index_sequence<FromBelow...>)
 {
-    return {&RunSegment<Width, FromBelow>...};
+    return {&RunSegment<Shared, Width, FromBelow>...};
 }
 
+template <bool Shared>
 TARVENNA_AVX512 void RunAnySegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in,
                                    std::size_t from, std::uint64_t live, LaneQueue& out,
                                    const std::array<std::uint8_t, kGroup>* restart)
 {
-    static constexpr auto kNarrow = SegmentRuns<kNarrowGroup>(std::make_index_sequence<kNarrowGroup + 1>{});
-    static constexpr auto kWide = SegmentRuns<kGroup>(std::make_index_sequence<kGroup + 1>{});
+    static constexpr auto kNarrow = SegmentRuns<Shared, kNarrowGroup>(std::make_index_sequence<kNarrowGroup + 1>{});
+    static constexpr auto kWide = SegmentRuns<Shared, kGroup>(std::make_index_sequence<kGroup + 1>{});
     const SegmentRun run = pass.width == kNarrowGroup ? kNarrow[pass.fromBelow] : kWide[pass.fromBelow];
     run(pass, segment, in, from, live, out, restart);
 }
@@ -357,7 +411,7 @@ TARVENNA_AVX512 Openable OpenAllByBitShuffles(const std::vector<ClauseBlock>& bl
 
 const Kernels* Avx512Kernels()
 {
-    static const Kernels kernels{&RunAnySegment, &LandLead, &LandAll, &DealWhole, &OpenAllByBitShuffles};
+    static const Kernels kernels{&RunAnySegment<false>, &RunAnySegment<true>, &LandLead, &LandAll, &DealWhole, &OpenAllByBitShuffles};
     return &kernels;
 }
 

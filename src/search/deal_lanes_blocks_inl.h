@@ -97,6 +97,51 @@ TARVENNA_LANES_INLINE V8 NextIndices(BlockStates& s, std::uint32_t draw)
 #endif
 }
 
+// Generator states whose low 16 bits are the same in every lane. A step
+// x -> a x + c then gives the high half H -> a H + (bits 16..31 of a L + c)
+// in 16 bits, L being the shared low half: one 16-bit multiply a lane.
+struct SharedBlock {
+    V16 high[2]; // the block's first half of lanes, then the second
+    std::uint32_t low;
+};
+constexpr std::size_t kHalfBlock = kBlock / 2;
+
+TARVENNA_LANES_INLINE SharedBlock LoadShared(const std::uint32_t* states)
+{
+    const D16 d16;
+    alignas(64) std::array<std::uint16_t, kBlock> high;
+    for (std::size_t lane = 0; lane < kBlock; ++lane) high[lane] = static_cast<std::uint16_t>(states[lane] >> 16);
+    return {{hn::Load(d16, high.data()), hn::Load(d16, high.data() + kHalfBlock)}, states[0] & 0xFFFFu};
+}
+
+TARVENNA_LANES_INLINE void Load(const std::uint32_t* states, SharedBlock& s) { s = LoadShared(states); }
+TARVENNA_LANES_INLINE void Load(const std::uint32_t* states, BlockStates& s) { s = LoadStates(states); }
+
+TARVENNA_LANES_INLINE void StoreStates(const SharedBlock& s, std::uint32_t* states)
+{
+    const D16 d16;
+    alignas(64) std::array<std::uint16_t, kBlock> high;
+    hn::Store(s.high[0], d16, high.data());
+    hn::Store(s.high[1], d16, high.data() + kHalfBlock);
+    for (std::size_t lane = 0; lane < kBlock; ++lane) states[lane] = std::uint32_t{high[lane]} << 16 | s.low;
+}
+
+TARVENNA_LANES_INLINE V8 NextIndices(SharedBlock& s, std::uint32_t draw)
+{
+    const D8 d8;
+    const D16 d16;
+    const std::uint32_t next = s.low * Rng::kMultiplier + Rng::kIncrement;
+    s.low = next & 0xFFFFu;
+    const V16 multiplier = hn::Set(d16, static_cast<std::uint16_t>(Rng::kMultiplier & 0xFFFFu));
+    const V16 carry = hn::Set(d16, static_cast<std::uint16_t>(next >> 16));
+    for (V16& h : s.high) h = hn::Add(hn::Mul(h, multiplier), carry);
+    const std::uint32_t n = kDraws - draw;
+    if (n == 1) return hn::Zero(d8);
+    const V16 low15 = hn::Set(d16, 0x7FFF);
+    return hn::ConcatEven(d8, hn::BitCast(d8, Remainders(hn::And(s.high[1], low15), n)),
+                          hn::BitCast(d8, Remainders(hn::And(s.high[0], low15), n)));
+}
+
 // The counting tracker: t -= min(t - 2r saturated at 0, 2).
 TARVENNA_LANES_INLINE void Count(V8& tracker, V8 doubledDraw)
 {
@@ -171,7 +216,7 @@ TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t 
 }
 #endif
 
-template <std::size_t Width, std::size_t FromBelow>
+template <bool Shared, std::size_t Width, std::size_t FromBelow>
 void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in, std::size_t from, std::uint64_t live,
                 LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart)
 {
@@ -184,7 +229,8 @@ void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in, 
     const V8 one = hn::Set(d8, 1);
     for (std::size_t block = 0; block < kLanes; block += kBlock) {
         if (((live >> block) & ((std::uint64_t{2} << (kBlock - 1)) - 1)) == 0) continue;
-        BlockStates state = LoadStates(in.state.data() + from + block);
+        std::conditional_t<Shared, SharedBlock, BlockStates> state;
+        Load(in.state.data() + from + block, state);
         V8 tracker[Width];
         // What landing in the current run means, kept from the run where an
         // item leaves the pool.
@@ -254,17 +300,18 @@ void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in, 
 using SegmentRun = void (*)(const StagedPass&, const Segment&, const LaneQueue&, std::size_t, std::uint64_t, LaneQueue&,
                             const std::array<std::uint8_t, kGroup>*);
 
-template <std::size_t Width, std::size_t... FromBelow>
+template <bool Shared, std::size_t Width, std::size_t... FromBelow>
 constexpr std::array<SegmentRun, Width + 1> SegmentRuns(std::index_sequence<FromBelow...>)
 {
-    return {&RunSegment<Width, FromBelow>...};
+    return {&RunSegment<Shared, Width, FromBelow>...};
 }
 
+template <bool Shared>
 void RunAnySegment(const StagedPass& pass, const Segment& segment, const LaneQueue& in, std::size_t from,
                    std::uint64_t live, LaneQueue& out, const std::array<std::uint8_t, kGroup>* restart)
 {
-    static constexpr auto kNarrow = SegmentRuns<kNarrowGroup>(std::make_index_sequence<kNarrowGroup + 1>{});
-    static constexpr auto kWide = SegmentRuns<kGroup>(std::make_index_sequence<kGroup + 1>{});
+    static constexpr auto kNarrow = SegmentRuns<Shared, kNarrowGroup>(std::make_index_sequence<kNarrowGroup + 1>{});
+    static constexpr auto kWide = SegmentRuns<Shared, kGroup>(std::make_index_sequence<kGroup + 1>{});
     const SegmentRun run = pass.width == kNarrowGroup ? kNarrow[pass.fromBelow] : kWide[pass.fromBelow];
     run(pass, segment, in, from, live, out, restart);
 }
@@ -427,7 +474,7 @@ std::uint64_t LandAll(const FullPass& pass, const LaneQueue& in, std::size_t fro
 
 const Kernels& TargetKernels()
 {
-    static const Kernels kernels{&RunAnySegment, &LandLead, &LandAll, nullptr, &OpenAll};
+    static const Kernels kernels{&RunAnySegment<false>, &RunAnySegment<true>, &LandLead, &LandAll, nullptr, &OpenAll};
     return kernels;
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "core/rng.h"

@@ -12,6 +12,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "core/rng.h"
@@ -93,6 +94,7 @@ TARVENNA_SSE2_INLINE Vec128<T> BitCast(Simd<T>, Vec128<U> v)
 #define TARVENNA_SSE2_BINARY(R, name, T, instruction)                                                                  \
     TARVENNA_SSE2_INLINE R name(Vec128<T> a, Vec128<T> b) { return {instruction(a.raw, b.raw)}; }
 TARVENNA_SSE2_BINARY(Vec128<std::uint8_t>, Add, std::uint8_t, _mm_add_epi8)
+TARVENNA_SSE2_BINARY(Vec128<std::uint16_t>, Add, std::uint16_t, _mm_add_epi16)
 TARVENNA_SSE2_BINARY(Vec128<std::uint32_t>, Add, std::uint32_t, _mm_add_epi32)
 TARVENNA_SSE2_BINARY(Vec128<std::uint8_t>, Sub, std::uint8_t, _mm_sub_epi8)
 TARVENNA_SSE2_BINARY(Vec128<std::uint16_t>, Sub, std::uint16_t, _mm_sub_epi16)

@@ -21,16 +21,24 @@ namespace {
 using lanes::kGroup;
 using lanes::kLanes;
 constexpr std::uint32_t kDrawsPerDeal = kSlotCount;
+// Deals 2^14 apart share the low halves of their generators at every draw
+// (180 * 2^14 draws is a multiple of 2^16, the low half's period). A block of
+// 2^20 deals is dealt with lane j taking deals j * 2^14 + t, t rising, so
+// that the first segment steps only the lanes' high halves.
+constexpr std::uint64_t kLaneStride = std::uint64_t{1} << 14;
+constexpr std::uint64_t kStridedBlock = kLanes * kLaneStride;
 // A thread claims a chunk of deals at a time: small ones first, as most
 // searches end early, then large ones, as each chunk ends with part-filled
-// batches.
+// batches, and strided blocks from the first on.
 constexpr std::uint64_t kSmallChunk = 4096;
 constexpr std::uint64_t kSmallChunks = 8;
 constexpr std::uint64_t kLargeChunk = 16384;
+constexpr std::uint64_t kLargeChunks = (kStridedBlock - kSmallChunks * kSmallChunk) / kLargeChunk;
 std::uint64_t ChunkStart(std::uint64_t chunk)
 {
-    return chunk <= kSmallChunks ? chunk * kSmallChunk
-                                 : kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
+    if (chunk <= kSmallChunks) return chunk * kSmallChunk;
+    if (chunk <= kSmallChunks + kLargeChunks) return kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
+    return (chunk - kSmallChunks - kLargeChunks + 1) * kStridedBlock;
 }
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
@@ -274,7 +282,10 @@ public:
         firstQueueOfPass_.push_back(segmentOfQueue_.size()); // the full pass, its lead stage first if any
         if (p_.fullPass.lead > 0) leadQueue_ = segmentOfQueue_.size();
         queues_.resize(segmentOfQueue_.size() + (p_.fullPass.lead > 0 ? 2 : 1));
-        for (std::size_t lane = 0; lane < kLanes; ++lane) laneJump_[lane] = Rng::JumpOf(kDrawsPerDeal * lane);
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            laneJump_[lane] = Rng::JumpOf(kDrawsPerDeal * lane);
+            strideJump_[lane] = Rng::JumpOf(kDrawsPerDeal * kLaneStride * lane);
+        }
     }
 
     // The index of the first accepted deal among `count` deals from `first`
@@ -283,32 +294,89 @@ public:
     std::uint64_t Search(std::uint64_t first, std::uint32_t state, std::uint64_t count, std::uint64_t stopBelow,
                          bool everyDeal = false)
     {
-        static const Rng::Jump kBatchJump = Rng::JumpOf(std::uint64_t{kDrawsPerDeal} * kLanes);
         first_ = first;
         found_ = kNone;
-        for (std::uint64_t batch = 0; batch < count; batch += kLanes) {
-            if (first + batch >= stopBelow || (!everyDeal && first + batch > found_)) break;
-            Feed(state, static_cast<std::uint32_t>(batch), std::min<std::uint64_t>(kLanes, count - batch));
-            state = kBatchJump.Apply(state);
-            Drain(false);
+        const std::uint64_t end = first + count;
+        // Stretches in rising order: a deal found in one beats every later one.
+        for (std::uint64_t at = first; at < end;) {
+            const bool strided = at % kStridedBlock == 0 && end - at >= kStridedBlock;
+            const std::uint64_t length =
+                strided ? kStridedBlock : std::min(end, (at / kStridedBlock + 1) * kStridedBlock) - at;
+            if (!(strided ? SearchStrided(at, state, stopBelow, everyDeal)
+                          : SearchLinear(at, state, length, stopBelow, everyDeal)))
+                break;
+            state = Rng::JumpOf(length * kDrawsPerDeal).Apply(state);
+            at += length;
         }
         Drain(true);
         return found_;
     }
 
 private:
-    void Feed(std::uint32_t state, std::uint32_t batch, std::uint64_t lanesUsed)
+    // Whether deals from `deal` on need no verdict: from `stopBelow` on, or
+    // past an accepted one.
+    bool Done(std::uint64_t deal, std::uint64_t stopBelow, bool everyDeal) const
+    {
+        return deal >= stopBelow || (!everyDeal && deal > found_);
+    }
+
+    // Deals [at, at + count) in order, 64 a batch; false where the rest need no verdict.
+    bool SearchLinear(std::uint64_t at, std::uint32_t state, std::uint64_t count, std::uint64_t stopBelow,
+                      bool everyDeal)
+    {
+        static const Rng::Jump kBatchJump = Rng::JumpOf(std::uint64_t{kDrawsPerDeal} * kLanes);
+        for (std::uint64_t batch = 0; batch < count; batch += kLanes) {
+            if (Done(at + batch, stopBelow, everyDeal)) return false;
+            for (std::size_t lane = 0; lane < kLanes; ++lane) starts_[lane] = laneJump_[lane].Apply(state);
+            Feed(starts_.data(), at - first_ + batch, static_cast<std::size_t>(std::min<std::uint64_t>(kLanes, count - batch)), 1);
+            state = kBatchJump.Apply(state);
+            Drain(false);
+        }
+        return true;
+    }
+
+    // The strided block from `at`: batch t holds deals at + j 2^14 + t, the
+    // lowest in lane 0. Their start states share the low half, so that the
+    // next batch's take one 16-bit step each, as in the kernels.
+    bool SearchStrided(std::uint64_t at, std::uint32_t state, std::uint64_t stopBelow, bool everyDeal)
+    {
+        static const Rng::Jump kDealJump = Rng::JumpOf(kDrawsPerDeal);
+        while (queues_.front().count > 0) Run(0); // so that its batches are whole strided ones
+        std::array<std::uint16_t, kLanes> high;
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            high[lane] = static_cast<std::uint16_t>(strideJump_[lane].Apply(state) >> 16);
+        std::uint32_t low = state & 0xFFFFu;
+        const auto multiplier = static_cast<std::uint16_t>(kDealJump.multiplier);
+        sharedLow_ = true;
+        bool whole = true;
+        for (std::uint64_t t = 0; t < kLaneStride; ++t) {
+            if (Done(at + t, stopBelow, everyDeal)) {
+                whole = false;
+                break;
+            }
+            for (std::size_t lane = 0; lane < kLanes; ++lane) starts_[lane] = std::uint32_t{high[lane]} << 16 | low;
+            Feed(starts_.data(), at - first_ + t, kLanes, kLaneStride);
+            const std::uint32_t next = low * kDealJump.multiplier + kDealJump.increment;
+            const auto carry = static_cast<std::uint16_t>(next >> 16);
+            low = next & 0xFFFFu;
+            for (std::uint16_t& h : high) h = static_cast<std::uint16_t>(h * multiplier + carry);
+            Drain(false);
+        }
+        sharedLow_ = false;
+        return whole;
+    }
+
+    // Appends deals to the first queue: lane j takes deal `deal` + j `step`
+    // (counted from first_), which starts at starts[j].
+    void Feed(const std::uint32_t* starts, std::uint64_t deal, std::size_t lanesUsed, std::uint64_t step)
     {
         lanes::LaneQueue& queue = queues_.front();
         const std::size_t at = queue.count;
-        const bool staged = !p_.stagedPasses.empty();
-        for (std::size_t lane = 0; lane < lanesUsed; ++lane) {
-            const std::uint32_t start = laneJump_[lane].Apply(state);
-            queue.state[at + lane] = start;
-            queue.dealStart[at + lane] = start;
-            queue.deal[at + lane] = batch + static_cast<std::uint32_t>(lane);
-        }
-        if (staged) {
+        std::memcpy(queue.state.data() + at, starts, lanesUsed * sizeof *starts);
+        std::memcpy(queue.dealStart.data() + at, starts, lanesUsed * sizeof *starts);
+        for (std::size_t lane = 0; lane < lanesUsed; ++lane)
+            queue.deal[at + lane] = static_cast<std::uint32_t>(deal + lane * step);
+        if (!p_.stagedPasses.empty()) {
             for (std::size_t g = 0; g < kGroup; ++g) {
                 std::memset(queue.tracker[g].data() + at, p_.stagedPasses.front().start[g], kLanes);
                 std::memset(queue.needs[g].data() + at, 0, kLanes);
@@ -354,8 +422,9 @@ private:
         const std::size_t before = next.count;
         const std::size_t from = BatchStart(queue);
         const Clock::time_point started = Now();
-        p_.kernels->runSegment(p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next,
-                               restart);
+        const bool shared = q == 0 && sharedLow_ && queue.count == kLanes;
+        (shared ? p_.kernels->runSharedSegment : p_.kernels->runSegment)(
+            p_.stagedPasses[pass], *segmentOfQueue_[q], queue, from, LiveLanes(queue), next, restart);
         if (funnel_) funnel_->stagedSeconds[std::min(pass, funnel_->stagedSeconds.size() - 1)] += Since(started);
         if (funnel_) funnel_->batchDraws += segmentOfQueue_[q]->end - segmentOfQueue_[q]->first;
         if (funnel_ && lastOfPass) {
@@ -450,7 +519,10 @@ private:
     std::vector<std::size_t> passOfQueue_;
     std::vector<std::size_t> firstQueueOfPass_;
     std::size_t leadQueue_ = ~std::size_t{0}; // none without a lead stage
-    std::array<Rng::Jump, kLanes> laneJump_{};
+    std::array<Rng::Jump, kLanes> laneJump_{};   // to the deals of a batch of consecutive ones
+    std::array<Rng::Jump, kLanes> strideJump_{}; // to those of a strided batch
+    bool sharedLow_ = false; // the first queue's batches are strided ones
+    alignas(64) std::array<std::uint32_t, kLanes> starts_{}; // of the batch being fed
     lanes::Landings landings_{};
     lanes::WaitBytes waits_{};
     SlotAssignment assignment_{};

@@ -186,14 +186,19 @@ TEST(DealLanes, SegmentsKeepExactlyTheDealsThatNoLandingRejects)
             for (int round = 0; round < 30; ++round) {
                 LaneQueue queue = RandomQueue(source);
                 queue.count = round % 3 == 0 ? 41 : kLanes;
+                // Batches whose generators share the low half take the kernel
+                // for them, their survivors too.
+                const bool shared = round % 3 == 1;
+                for (std::size_t lane = 0; shared && lane < kLanes; ++lane)
+                    queue.state[lane] = queue.dealStart[lane] = (queue.state[lane] & 0xFFFF0000u) | (queue.state[0] & 0xFFFFu);
                 for (std::size_t g = 0; g < kGroup; ++g) queue.tracker[g].fill(pass.start[g]);
                 const LaneQueue dealt = queue;
                 for (std::size_t s = 0; s < pass.segments.size(); ++s) {
                     LaneQueue next;
                     const std::array<std::uint8_t, kGroup> restart{};
                     const std::uint64_t live = queue.count == kLanes ? ~0ull : (std::uint64_t{1} << queue.count) - 1;
-                    kernels->runSegment(pass, pass.segments[s], queue, 0, live, next,
-                                        s + 1 == pass.segments.size() ? &restart : nullptr);
+                    (shared ? kernels->runSharedSegment : kernels->runSegment)(
+                        pass, pass.segments[s], queue, 0, live, next, s + 1 == pass.segments.size() ? &restart : nullptr);
                     queue = next;
                 }
                 std::uint64_t survivors = 0;

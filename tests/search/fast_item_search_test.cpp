@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -107,6 +108,50 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
             EXPECT_TRUE(growing && lastReport == quick.attempts - 1) << "start " << start;
             ExpectSameResult(eachSet[static_cast<std::size_t>(i) % eachSet.size()]->Run(start, 2, nullptr, nullptr),
                              plain, start);
+        }
+    }
+}
+
+// A whole aligned block of 2^20 deals is dealt strided, lane j taking every
+// 2^14th deal, and shorter stretches in consecutive batches: both must pass
+// the same deals and find the lowest first, with every kernel set.
+TEST(FastItemSearch, StridedBlocksPassWhatConsecutiveBatchesPass)
+{
+    constexpr std::uint64_t kBlock = std::uint64_t{1} << 20;
+    constexpr std::uint64_t kPiece = kBlock / 16;
+    Rng starts(97);
+    for (const bool locks : {false, true}) {
+        const Settings settings{.character = Character::Chris, .randomizeLocks = locks};
+        const ItemSlotTable table = TablesOf(settings, 3).itemSlotTable;
+        for (const lanes::KernelSet& set : lanes::KernelSets()) {
+            if (!set.kernels || (kScale > 1 && set.kernels != &lanes::ChosenKernels())) continue;
+            const FastItemSearch search(table, PinnedSlots(settings), set.kernels);
+            const std::uint32_t start = RandomWord(starts);
+            const FastItemSearch::Funnel strided = search.MeasureFunnel(start, kBlock);
+            FastItemSearch::Funnel pieces;
+            std::optional<std::uint64_t> lowest;
+            for (std::uint64_t first = 0; first < kBlock; first += kPiece) {
+                const std::uint32_t pieceStart = Rng::JumpOf(180 * first).Apply(start);
+                const FastItemSearch::Funnel piece = search.MeasureFunnel(pieceStart, kPiece);
+                for (std::size_t pass = 0; pass < pieces.afterStagedPass.size(); ++pass)
+                    pieces.afterStagedPass[pass] += piece.afterStagedPass[pass];
+                pieces.afterLandings += piece.afterLandings;
+                pieces.validated += piece.validated;
+                pieces.accepted += piece.accepted;
+                if (!lowest && piece.accepted > 0) lowest = first + *search.FirstAcceptedIn(pieceStart, 0, kPiece);
+            }
+            SCOPED_TRACE(std::string(set.name) + (locks ? ", locks" : "") + ", start " + std::to_string(start));
+            EXPECT_EQ(std::tie(strided.deals, strided.afterStagedPass, strided.afterLandings, strided.validated,
+                               strided.accepted),
+                      std::tie(kBlock, pieces.afterStagedPass, pieces.afterLandings, pieces.validated,
+                               pieces.accepted));
+            EXPECT_GT(strided.accepted, 1u); // more than one to choose from
+            // The block again, as the second of a search, after one deal
+            // dealt alone.
+            const std::uint32_t origin = Rng::JumpOf((std::uint64_t{1} << 32) - 180 * kBlock).Apply(start);
+            const std::optional<std::uint64_t> alone = search.FirstAcceptedIn(origin, kBlock - 1, 1);
+            EXPECT_EQ(search.FirstAcceptedIn(origin, kBlock - 1, kBlock + 1),
+                      alone ? alone : lowest ? std::optional(kBlock + *lowest) : std::nullopt);
         }
     }
 }
