@@ -21,24 +21,22 @@ namespace {
 using lanes::kGroup;
 using lanes::kLanes;
 constexpr std::uint32_t kDrawsPerDeal = kSlotCount;
-// Deals 2^14 apart share the low halves of their generators at every draw
-// (180 * 2^14 draws is a multiple of 2^16, the low half's period). A block of
-// 2^20 deals is dealt with lane j taking deals j * 2^14 + t, t rising, so
-// that the first segment steps only the lanes' high halves.
-constexpr std::uint64_t kLaneStride = std::uint64_t{1} << 14;
-constexpr std::uint64_t kStridedBlock = kLanes * kLaneStride;
+constexpr std::uint64_t kLaneStride = FastItemSearch::kLaneStride;
+constexpr std::uint64_t kStridedBlock = FastItemSearch::kStridedBlock;
+constexpr std::uint64_t kStridedFrom = FastItemSearch::kStridedFrom;
+static_assert(kStridedFrom % kStridedBlock == 0);
 // A thread claims a chunk of deals at a time: small ones first, as most
 // searches end early, then large ones, as each chunk ends with part-filled
-// batches, and strided blocks from the first on.
+// batches, and strided blocks once they begin.
 constexpr std::uint64_t kSmallChunk = 4096;
 constexpr std::uint64_t kSmallChunks = 8;
 constexpr std::uint64_t kLargeChunk = 16384;
-constexpr std::uint64_t kLargeChunks = (kStridedBlock - kSmallChunks * kSmallChunk) / kLargeChunk;
+constexpr std::uint64_t kLargeChunks = (kStridedFrom - kSmallChunks * kSmallChunk) / kLargeChunk;
 std::uint64_t ChunkStart(std::uint64_t chunk)
 {
     if (chunk <= kSmallChunks) return chunk * kSmallChunk;
     if (chunk <= kSmallChunks + kLargeChunks) return kSmallChunks * kSmallChunk + (chunk - kSmallChunks) * kLargeChunk;
-    return (chunk - kSmallChunks - kLargeChunks + 1) * kStridedBlock;
+    return kStridedFrom + (chunk - kSmallChunks - kLargeChunks) * kStridedBlock;
 }
 constexpr std::uint64_t kNone = ~std::uint64_t{0};
 
@@ -299,7 +297,7 @@ public:
         const std::uint64_t end = first + count;
         // Stretches in rising order: a deal found in one beats every later one.
         for (std::uint64_t at = first; at < end;) {
-            const bool strided = at % kStridedBlock == 0 && end - at >= kStridedBlock;
+            const bool strided = at >= kStridedFrom && at % kStridedBlock == 0 && end - at >= kStridedBlock;
             const std::uint64_t length =
                 strided ? kStridedBlock : std::min(end, (at / kStridedBlock + 1) * kStridedBlock) - at;
             if (!(strided ? SearchStrided(at, state, stopBelow, everyDeal)
@@ -537,7 +535,7 @@ FastItemSearch::Funnel FastItemSearch::MeasureFunnel(std::uint32_t startState, s
 {
     Funnel funnel;
     ChunkSearch search(*prepared_, &funnel);
-    search.Search(0, startState, deals, kNone, true);
+    search.Search(kStridedFrom, startState, deals, kNone, true);
     return funnel;
 }
 

@@ -57,6 +57,17 @@ public:
     // passes, the whole cycle is ruled out.
     static constexpr std::uint64_t kDistinctDeals = kDealCycle / 2;
 
+    // Deals 2^14 apart share the low halves of their generators at every
+    // draw (180 * 2^14 draws is a multiple of 2^16, the low half's period).
+    // From deal 2^23 on, an aligned block of 2^20 deals is dealt with lane j
+    // taking deals j * 2^14 + t, t rising, so that the first segment steps
+    // only the lanes' high halves. A find in lane j leaves the lanes below it
+    // to finish, up to a block more than the consecutive order deals: too
+    // dear for the shorter searches.
+    static constexpr std::uint64_t kLaneStride = std::uint64_t{1} << 14;
+    static constexpr std::uint64_t kStridedBlock = static_cast<std::uint64_t>(kLanes) * kLaneStride;
+    static constexpr std::uint64_t kStridedFrom = std::uint64_t{1} << 23;
+
     ItemSearchResult Run(std::uint32_t startState, unsigned threads, const StopFlag* stop,
                          const RejectedDealsListener& onRejected, std::uint64_t dealLimit = kDealCycle) const;
 
@@ -72,6 +83,8 @@ public:
                                                  const RejectedDealsListener& onRejected) const;
 
     // Counts of one chunk of deals, for tuning: how many reach each stage.
+    // They are dealt as in the bulk of a long search: whole strided blocks
+    // where `deals` allows.
     struct Funnel {
         std::uint64_t deals = 0;
         std::array<std::uint64_t, 4> afterStagedPass{}; // passes past the last: as the last

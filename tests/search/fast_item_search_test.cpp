@@ -117,7 +117,8 @@ TEST(FastItemSearch, FindsTheSameDealsAsTheSequentialSearch)
 // the same deals and find the lowest first, with every kernel set.
 TEST(FastItemSearch, StridedBlocksPassWhatConsecutiveBatchesPass)
 {
-    constexpr std::uint64_t kBlock = std::uint64_t{1} << 20;
+    constexpr std::uint64_t kBlock = FastItemSearch::kStridedBlock;
+    constexpr std::uint64_t kFrom = FastItemSearch::kStridedFrom;
     constexpr std::uint64_t kPiece = kBlock / 16;
     Rng starts(97);
     for (const bool locks : {false, true}) {
@@ -146,12 +147,12 @@ TEST(FastItemSearch, StridedBlocksPassWhatConsecutiveBatchesPass)
                       std::tie(kBlock, pieces.afterStagedPass, pieces.afterLandings, pieces.validated,
                                pieces.accepted));
             EXPECT_GT(strided.accepted, 1u); // more than one to choose from
-            // The block again, as the second of a search, after one deal
-            // dealt alone.
-            const std::uint32_t origin = Rng::JumpOf((std::uint64_t{1} << 32) - 180 * kBlock).Apply(start);
-            const std::optional<std::uint64_t> alone = search.FirstAcceptedIn(origin, kBlock - 1, 1);
-            EXPECT_EQ(search.FirstAcceptedIn(origin, kBlock - 1, kBlock + 1),
-                      alone ? alone : lowest ? std::optional(kBlock + *lowest) : std::nullopt);
+            // The block again, as the first strided one of a search, after
+            // one deal dealt alone.
+            const std::uint32_t origin = Rng::JumpOf((std::uint64_t{1} << 32) - 180 * kFrom).Apply(start);
+            const std::optional<std::uint64_t> alone = search.FirstAcceptedIn(origin, kFrom - 1, 1);
+            EXPECT_EQ(search.FirstAcceptedIn(origin, kFrom - 1, kBlock + 1),
+                      alone ? alone : lowest ? std::optional(kFrom + *lowest) : std::nullopt);
         }
     }
 }
