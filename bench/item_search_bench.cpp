@@ -136,8 +136,8 @@ void BM_FastDeals(benchmark::State& benchState, Configuration c)
     benchState.counters["accepted"] = static_cast<double>(total.accepted) / deals;
 }
 
-// One kernel set on one thread over long stretches of deals (as
-// BM_FastDeals): deals per second per core, for bench/ratios.sh to set the
+// One kernel set on one thread over strided blocks of deals, as the bulk of
+// a long search: deals per second per core, for bench/ratios.sh to set the
 // sets against each other.
 void BM_KernelDeals(benchmark::State& benchState, Configuration c, const lanes::Kernels* kernels)
 {
