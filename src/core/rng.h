@@ -38,6 +38,16 @@ public:
         std::uint32_t multiplier = 1;
         std::uint32_t increment = 0;
         std::uint32_t Apply(std::uint32_t state) const { return state * multiplier + increment; }
+        // States whose low 16 bits are all `low` keep sharing them: the jump
+        // takes a state H 2^16 + low to H' 2^16 + low', where low' is the new
+        // `low` and H' = multiplier H + carry (mod 2^16), carry being bits
+        // 16..31 of multiplier low + increment. Returns the carry.
+        constexpr std::uint16_t StepLowHalf(std::uint32_t& low) const
+        {
+            const std::uint32_t next = low * multiplier + increment;
+            low = next & 0xFFFFu;
+            return static_cast<std::uint16_t>(next >> 16);
+        }
     };
     static constexpr Jump JumpOf(std::uint64_t draws)
     {

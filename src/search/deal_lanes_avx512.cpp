@@ -82,9 +82,8 @@ TARVENNA_AVX512_INLINE __m512i NextIndices(States& s, std::uint32_t draw)
     return IndicesOf(x01, x23, n);
 }
 
-// Generator states whose low 16 bits are the same in every lane. A step
-// x -> a x + c then gives the high half H -> a H + (bits 16..31 of a L + c)
-// in 16 bits, L being the shared low half: one 16-bit multiply a lane.
+// Generator states whose low 16 bits are the same in every lane: a draw is
+// one 16-bit multiply and add a lane (Rng::Jump::StepLowHalf).
 struct SharedLow {
     __m512i high[2]; // lanes 0..31, 32..63
     std::uint32_t low;
@@ -115,10 +114,9 @@ TARVENNA_AVX512_INLINE const States& Words(const States& s) { return s; }
 
 TARVENNA_AVX512_INLINE __m512i NextIndices(SharedLow& s, std::uint32_t draw)
 {
-    const std::uint32_t next = s.low * Rng::kMultiplier + Rng::kIncrement;
-    s.low = next & 0xFFFFu;
-    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(Rng::kMultiplier & 0xFFFFu));
-    const __m512i carry = _mm512_set1_epi16(static_cast<short>(next >> 16));
+    constexpr Rng::Jump kDraw = Rng::JumpOf(1);
+    const __m512i carry = _mm512_set1_epi16(static_cast<short>(kDraw.StepLowHalf(s.low)));
+    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(kDraw.multiplier & 0xFFFFu));
     for (__m512i& h : s.high) h = _mm512_add_epi16(_mm512_mullo_epi16(h, multiplier), carry);
     const std::uint32_t n = kDraws - draw;
     if (n == 1) return _mm512_setzero_si512();

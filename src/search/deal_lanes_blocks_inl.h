@@ -97,9 +97,8 @@ TARVENNA_LANES_INLINE V8 NextIndices(BlockStates& s, std::uint32_t draw)
 #endif
 }
 
-// Generator states whose low 16 bits are the same in every lane. A step
-// x -> a x + c then gives the high half H -> a H + (bits 16..31 of a L + c)
-// in 16 bits, L being the shared low half: one 16-bit multiply a lane.
+// Generator states whose low 16 bits are the same in every lane: a draw is
+// one 16-bit multiply and add a lane (Rng::Jump::StepLowHalf).
 struct SharedBlock {
     V16 high[2]; // the block's first half of lanes, then the second
     std::uint32_t low;
@@ -130,10 +129,9 @@ TARVENNA_LANES_INLINE V8 NextIndices(SharedBlock& s, std::uint32_t draw)
 {
     const D8 d8;
     const D16 d16;
-    const std::uint32_t next = s.low * Rng::kMultiplier + Rng::kIncrement;
-    s.low = next & 0xFFFFu;
-    const V16 multiplier = hn::Set(d16, static_cast<std::uint16_t>(Rng::kMultiplier & 0xFFFFu));
-    const V16 carry = hn::Set(d16, static_cast<std::uint16_t>(next >> 16));
+    constexpr Rng::Jump kDraw = Rng::JumpOf(1);
+    const V16 carry = hn::Set(d16, kDraw.StepLowHalf(s.low));
+    const V16 multiplier = hn::Set(d16, static_cast<std::uint16_t>(kDraw.multiplier & 0xFFFFu));
     for (V16& h : s.high) h = hn::Add(hn::Mul(h, multiplier), carry);
     const std::uint32_t n = kDraws - draw;
     if (n == 1) return hn::Zero(d8);

@@ -335,7 +335,7 @@ private:
 
     // The strided block from `at`: batch t holds deals at + j 2^14 + t, the
     // lowest in lane 0. Their start states share the low half, so that the
-    // next batch's take one 16-bit step each, as in the kernels.
+    // next batch's take one 16-bit step each.
     bool SearchStrided(std::uint64_t at, std::uint32_t state, std::uint64_t stopBelow, bool everyDeal)
     {
         static const Rng::Jump kDealJump = Rng::JumpOf(kDrawsPerDeal);
@@ -354,9 +354,7 @@ private:
             }
             for (std::size_t lane = 0; lane < kLanes; ++lane) starts_[lane] = std::uint32_t{high[lane]} << 16 | low;
             Feed(starts_.data(), at - first_ + t, kLanes, kLaneStride);
-            const std::uint32_t next = low * kDealJump.multiplier + kDealJump.increment;
-            const auto carry = static_cast<std::uint16_t>(next >> 16);
-            low = next & 0xFFFFu;
+            const std::uint16_t carry = kDealJump.StepLowHalf(low);
             for (std::uint16_t& h : high) h = static_cast<std::uint16_t>(h * multiplier + carry);
             Drain(false);
         }
