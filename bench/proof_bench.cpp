@@ -7,13 +7,17 @@
 //                                      (cases such as locks-chris-hard-288: flags, then the seed)
 //   BM_Funnel/<reasoning>/<case>       2^22 deals from the start on one thread: the share of
 //                                      deals past each stage, and each stage's time per deal
+//   BM_Floor/<case>                    what a proof that deals every deal cannot go below (see BM_Floor)
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/deal_divisors.h"
 #include "search/fast_item_search.h"
 #include "support/dead_locks.h"
 
@@ -23,6 +27,7 @@ namespace {
 struct SearchCase {
     std::string name; // flags and seed, as a row's name
     SeedCase seedCase;
+    bool proof = true; // a dead lock deal, not a passing search
 };
 
 // "--locks --character chris --difficulty hard", seed 288: "locks-chris-hard-288".
@@ -35,15 +40,17 @@ SearchCase Named(SeedCase seedCase)
         if (word != "character" && word != "difficulty") name += word + "-";
     }
     name += std::to_string(seedCase.seed);
-    return {name, std::move(seedCase)};
+    return {name, std::move(seedCase), true};
 }
 
 std::vector<SearchCase> Cases()
 {
     std::vector<SearchCase> cases;
     for (SeedCase& dead : ReadDeadLocks(TARVENNA_DEAD_LOCKS)) cases.push_back(Named(std::move(dead)));
-    cases.push_back(Named(SeedCaseOf("--locks --character chris", 371)));
-    cases.push_back(Named(SeedCaseOf("--locks --character chris --difficulty hard", 288)));
+    for (const auto& [flags, seed] : {std::pair{"--locks --character chris", 371u}, {"--locks --character chris --difficulty hard", 288u}}) {
+        cases.push_back(Named(SeedCaseOf(flags, seed)));
+        cases.back().proof = false;
+    }
     return cases;
 }
 
@@ -80,8 +87,70 @@ void BM_Funnel(benchmark::State& benchState, const SearchCase& c, Reasoning reas
     benchState.counters["ns checks"] = nanoseconds(funnel.checkSeconds);
 }
 
+// The draws a deal is dealt before where its items land rules it out: the
+// first landing that rejects alone, or with an item landed before it where
+// each waits for the other. Under a dead lock deal those two tests reject all
+// but a sliver of the deals, and a proof that deals every deal cannot reject
+// one by them any sooner. Deals that neither rejects count all 180 draws.
+double MeanDrawsToRejection(const ItemFacts& facts, std::uint32_t start, std::uint32_t deals)
+{
+    Rng rng(start);
+    double total = 0;
+    std::vector<std::pair<std::size_t, std::size_t>> waiters; // item, slot
+    for (std::uint32_t deal = 0; deal < deals; ++deal) {
+        std::array<std::size_t, kSlotCount> pool;
+        std::iota(pool.begin(), pool.end(), std::size_t{0});
+        waiters.clear();
+        std::size_t rejectedAt = kSlotCount;
+        for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+            const auto n = static_cast<std::uint32_t>(kSlotCount - slot);
+            const auto k = kDealDivisors.Remainder(static_cast<std::uint32_t>(rng.Next()), n);
+            const std::size_t item = pool[k];
+            std::copy(pool.begin() + k + 1, pool.begin() + n, pool.begin() + k);
+            if (rejectedAt < kSlotCount) continue; // the deal's draws go on
+            bool rejected = facts.rejects[item][slot];
+            for (const auto& [other, at] : waiters)
+                rejected |= facts.CanWaitFor(static_cast<int>(item), static_cast<int>(other)) &&
+                            facts.waitingSlots[other][slot] && facts.waitingSlots[item][at];
+            if (rejected) rejectedAt = slot + 1;
+            else if (facts.waitingSlotCount[item] > 0) waiters.emplace_back(item, slot);
+        }
+        total += static_cast<double>(rejectedAt);
+    }
+    return total / deals;
+}
+
+// A proof deals each of the 2^29 distinct deals at least that far. Priced at
+// the staged passes' cost per lane and draw (they follow four or eight items,
+// where the floor lets every item reject), the best of three runs of 2^24
+// deals, on both threads:
+void BM_Floor(benchmark::State& benchState, const SearchCase& c)
+{
+    const FirstSearch first = FirstSearchOf(c.seedCase.settings, c.seedCase.seed);
+    const FastItemSearch search(first.state.itemSlotTable, first.pins);
+    double draws = 0;
+    double laneDraws = 0;
+    double secondsPerLaneDraw = 0;
+    for (auto _ : benchState) {
+        draws = MeanDrawsToRejection(search.Plan().facts, first.start, 1u << 18);
+        for (int run = 0; run < 3; ++run) {
+            const FastItemSearch::Funnel funnel = search.MeasureFunnel(first.start, 1u << 24);
+            laneDraws = static_cast<double>(funnel.batchDraws) * FastItemSearch::kLanes;
+            const double seconds =
+                std::accumulate(funnel.stagedSeconds.begin(), funnel.stagedSeconds.end(), 0.0) / laneDraws;
+            secondsPerLaneDraw = run == 0 ? seconds : std::min(secondsPerLaneDraw, seconds);
+        }
+    }
+    benchState.counters["floor draws"] = draws;
+    benchState.counters["staged draws"] = laneDraws / double{1u << 24};
+    benchState.counters["ns/lane draw"] = secondsPerLaneDraw * 1e9;
+    benchState.counters["floor s"] = draws * static_cast<double>(FastItemSearch::kDistinctDeals) * secondsPerLaneDraw / 2;
+}
+
 const bool kRegistered = [] {
     for (const SearchCase& c : Cases()) {
+        if (c.proof)
+            benchmark::RegisterBenchmark(("BM_Floor/" + c.name).c_str(), BM_Floor, c)->Iterations(1)->Unit(benchmark::kMillisecond);
         for (const auto& [label, reasoning] : {std::pair{"direct", Reasoning::Direct}, {"chained", Reasoning::Chained}}) {
             benchmark::RegisterBenchmark(("BM_Proof/" + std::string(label) + "/" + c.name).c_str(), BM_Proof, c,
                                          reasoning)
