@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/deal_divisors.h"
+#include "items/item_shuffle.h"
 #include "search/fast_item_search.h"
 #include "support/dead_locks.h"
 
@@ -97,18 +97,15 @@ double MeanDrawsToRejection(const ItemFacts& facts, std::uint32_t start, std::ui
 {
     Rng rng(start);
     double total = 0;
+    const std::vector<int> noPins;
+    SlotAssignment drawn;                                     // the item each draw takes, before any pin
     std::vector<std::pair<std::size_t, std::size_t>> waiters; // item, slot
     for (std::uint32_t deal = 0; deal < deals; ++deal) {
-        std::array<std::size_t, kSlotCount> pool;
-        std::iota(pool.begin(), pool.end(), std::size_t{0});
+        ShuffleItems(noPins, rng, drawn);
         waiters.clear();
         std::size_t rejectedAt = kSlotCount;
-        for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
-            const auto n = static_cast<std::uint32_t>(kSlotCount - slot);
-            const auto k = kDealDivisors.Remainder(static_cast<std::uint32_t>(rng.Next()), n);
-            const std::size_t item = pool[k];
-            std::copy(pool.begin() + k + 1, pool.begin() + n, pool.begin() + k);
-            if (rejectedAt < kSlotCount) continue; // the deal's draws go on
+        for (std::size_t slot = 0; slot < kSlotCount && rejectedAt == kSlotCount; ++slot) {
+            const auto item = static_cast<std::size_t>(drawn[slot]);
             bool rejected = facts.rejects[item][slot];
             for (const auto& [other, at] : waiters)
                 rejected |= facts.CanWaitFor(static_cast<int>(item), static_cast<int>(other)) &&

@@ -41,7 +41,9 @@ public:
         // States whose low 16 bits are all `low` keep sharing them: the jump
         // takes a state H 2^16 + low to H' 2^16 + low', where low' is the new
         // `low` and H' = multiplier H + carry (mod 2^16), carry being bits
-        // 16..31 of multiplier low + increment. Returns the carry.
+        // 16..31 of multiplier low + increment. Returns the carry; the
+        // multiplier of H is HighMultiplier().
+        constexpr std::uint16_t HighMultiplier() const { return static_cast<std::uint16_t>(multiplier); }
         constexpr std::uint16_t StepLowHalf(std::uint32_t& low) const
         {
             const std::uint32_t next = low * multiplier + increment;

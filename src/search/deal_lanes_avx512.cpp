@@ -116,7 +116,7 @@ TARVENNA_AVX512_INLINE __m512i NextIndices(SharedLow& s, std::uint32_t draw)
 {
     constexpr Rng::Jump kDraw = Rng::JumpOf(1);
     const __m512i carry = _mm512_set1_epi16(static_cast<short>(kDraw.StepLowHalf(s.low)));
-    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(kDraw.multiplier & 0xFFFFu));
+    const __m512i multiplier = _mm512_set1_epi16(static_cast<short>(kDraw.HighMultiplier()));
     for (__m512i& h : s.high) h = _mm512_add_epi16(_mm512_mullo_epi16(h, multiplier), carry);
     const std::uint32_t n = kDraws - draw;
     if (n == 1) return _mm512_setzero_si512();

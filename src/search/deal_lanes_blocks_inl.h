@@ -131,7 +131,7 @@ TARVENNA_LANES_INLINE V8 NextIndices(SharedBlock& s, std::uint32_t draw)
     const D16 d16;
     constexpr Rng::Jump kDraw = Rng::JumpOf(1);
     const V16 carry = hn::Set(d16, kDraw.StepLowHalf(s.low));
-    const V16 multiplier = hn::Set(d16, static_cast<std::uint16_t>(kDraw.multiplier & 0xFFFFu));
+    const V16 multiplier = hn::Set(d16, kDraw.HighMultiplier());
     for (V16& h : s.high) h = hn::Add(hn::Mul(h, multiplier), carry);
     const std::uint32_t n = kDraws - draw;
     if (n == 1) return hn::Zero(d8);

@@ -344,7 +344,7 @@ private:
         for (std::size_t lane = 0; lane < kLanes; ++lane)
             high[lane] = static_cast<std::uint16_t>(strideJump_[lane].Apply(state) >> 16);
         std::uint32_t low = state & 0xFFFFu;
-        const auto multiplier = static_cast<std::uint16_t>(kDealJump.multiplier);
+        const std::uint16_t multiplier = kDealJump.HighMultiplier();
         sharedLow_ = true;
         bool whole = true;
         for (std::uint64_t t = 0; t < kLaneStride; ++t) {
