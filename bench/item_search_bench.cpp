@@ -154,7 +154,42 @@ void BM_KernelDeals(benchmark::State& benchState, Configuration c, const lanes::
     benchState.counters["deals/s"] = benchmark::Counter(static_cast<double>(deals), benchmark::Counter::kIsRate);
 }
 
-// A row per kernel set the processor runs, for Chris's two searches.
+// One segment of a staged pass over 64 deals that all live through it, as
+// the segment planner prices it: a row of 16 draws and one of 64 give the
+// work of a segment's start and end (in draws) by their difference.
+void BM_Segment(benchmark::State& benchState, const lanes::Kernels* kernels, bool shared, std::size_t width,
+                std::uint32_t draws)
+{
+    lanes::StagedPass pass;
+    pass.width = width;
+    for (std::size_t g = 0; g < width; ++g)
+        pass.item[g] = static_cast<std::uint8_t>(30 + 20 * g); // the wide pass has some that count from the top
+    pass.fromBelow = static_cast<std::size_t>(std::count_if(
+        pass.item.begin(), pass.item.begin() + width, [](std::uint8_t item) { return item < lanes::kCountFromTop; }));
+    lanes::StartTrackers(pass);
+    const lanes::Segment segment = lanes::MakeSegment(0, draws, lanes::Meanings{}, {}); // no landing rejects
+    static lanes::LaneQueue in, out;
+    static constexpr Rng::Jump kStride = Rng::JumpOf(180ull << 14); // deals 2^14 apart share the low half
+    std::uint32_t state = 12345;
+    for (std::size_t lane = 0; lane < FastItemSearch::kLanes; ++lane, state = kStride.Apply(state)) {
+        in.state[lane] = in.dealStart[lane] = state;
+        for (std::size_t g = 0; g < lanes::kGroup; ++g) in.tracker[g][lane] = pass.start[g];
+    }
+    in.count = FastItemSearch::kLanes;
+    const auto run = shared ? kernels->runSharedSegment : kernels->runSegment;
+    for (auto _ : benchState) {
+        out.count = 0;
+        run(pass, segment, in, 0, ~std::uint64_t{0}, out, nullptr);
+        benchmark::DoNotOptimize(out.count);
+    }
+    if (out.count != FastItemSearch::kLanes) benchState.SkipWithError("a deal did not live through the segment");
+    benchState.counters["ns/draw"] =
+        benchmark::Counter(static_cast<double>(draws) * static_cast<double>(benchState.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// A row per kernel set the processor runs, for Chris's two searches; the
+// segments for every set too.
 void RegisterKernelDeals()
 {
     for (const lanes::KernelSet& set : lanes::KernelSets()) {
@@ -163,6 +198,13 @@ void RegisterKernelDeals()
             const std::string row = "BM_KernelDeals/" + std::string(set.name) + "/" + name;
             benchmark::RegisterBenchmark(row.c_str(), BM_KernelDeals, c, set.kernels)->Unit(benchmark::kMillisecond);
         }
+        for (const bool shared : {true, false})
+            for (const std::size_t width : {lanes::kNarrowGroup, lanes::kGroup})
+                for (const std::uint32_t draws : {16u, 64u}) {
+                    const std::string row = "BM_Segment/" + std::string(set.name) + (shared ? "/shared/" : "/own/") +
+                                            std::to_string(width) + "/" + std::to_string(draws);
+                    benchmark::RegisterBenchmark(row.c_str(), BM_Segment, set.kernels, shared, width, draws);
+                }
     }
 }
 
