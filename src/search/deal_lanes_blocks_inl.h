@@ -268,9 +268,16 @@ void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in, 
             tracker[g] = hn::LoadU(d8, in.tracker[g].data() + from + block);
             meaning[g] = hn::Set(d8, segment.needs[0][g]);
         }
+        // The draws run a few ahead of the counting, as in the AVX-512 kernel.
+        constexpr std::uint32_t kAhead = 4;
+        alignas(64) std::array<std::uint8_t, kLanes * kBlock> ahead;
+        for (std::uint32_t i = 0; i < std::min(kAhead, length); ++i)
+            hn::Store(NextIndices(state, segment.first + i), d8, ahead.data() + i * kBlock);
         for (std::uint32_t i = 0, run = 0; i < length; ++i) {
             const std::uint32_t draw = segment.first + i;
-            const V8 drawn = NextIndices(state, draw);
+            if (i + kAhead < length)
+                hn::Store(NextIndices(state, draw + kAhead), d8, ahead.data() + (i + kAhead) * kBlock);
+            const V8 drawn = hn::Load(d8, ahead.data() + i * kBlock);
             const V8 below = hn::SaturatedAdd(drawn, drawn);
             V8 above = below;
             if constexpr (FromBelow < Width) {
