@@ -188,21 +188,18 @@ TARVENNA_LANES_INLINE void Append(const T* lanes, const LaneList& list, T* out)
     for (std::size_t i = 0; i < list.count; ++i) out[i] = lanes[list.lane[i]];
 }
 
-#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES)
-TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t, const LaneList& list,
-                                       std::uint8_t* out)
-{
-    Append(lanes, list, out);
-}
+// A vector of words at a time where the target's lane table lookups are
+// quick: kKeptWords[bits] lists the lanes of `bits` first. As with the bytes
+// below, the stores may reach past the appended lanes. (Highway's own
+// CompressStore took longer here than the lane copies, and in V8 so do these
+// lookups.)
+#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES) || (defined(HWY_TARGET) && HWY_TARGET == HWY_WASM)
 TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t, const LaneList& list,
                                        std::uint32_t* out)
 {
     Append(lanes, list, out);
 }
 #else
-// A vector of words at a time: kKeptWords[bits] lists the lanes of `bits`
-// first. As with the bytes below, the stores may reach past the appended
-// lanes. (Highway's own CompressStore took longer here than the lane copies.)
 alignas(64) constexpr std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kKeptWords = [] {
     std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kept{};
     for (std::size_t bits = 0; bits < kept.size(); ++bits)
@@ -223,6 +220,15 @@ TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t
         out += std::popcount(bits);
     }
 }
+#endif
+
+#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES)
+TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t, const LaneList& list,
+                                       std::uint8_t* out)
+{
+    Append(lanes, list, out);
+}
+#else
 // Eight lanes at a time: kKept[bits] lists the lanes of `bits` first. The
 // stores may reach past the appended lanes: the queues have room.
 alignas(8) constexpr std::array<std::array<std::uint8_t, 8>, 256> kKept = [] {
