@@ -188,18 +188,23 @@ TARVENNA_LANES_INLINE void Append(const T* lanes, const LaneList& list, T* out)
     for (std::size_t i = 0; i < list.count; ++i) out[i] = lanes[list.lane[i]];
 }
 
-// A vector of words at a time where the target's lane table lookups are
-// quick: kKeptWords[bits] lists the lanes of `bits` first. As with the bytes
-// below, the stores may reach past the appended lanes. (Highway's own
-// CompressStore took longer here than the lane copies, and in V8 so do these
-// lookups.)
+// Survivors are appended lane by lane where the target has no byte shuffles,
+// and in WebAssembly, where V8's table lookups took longer than the copies
+// (seed 163 under Node: 31 s with them, 22 s without).
 #if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES) || (defined(HWY_TARGET) && HWY_TARGET == HWY_WASM)
+#define TARVENNA_LANES_APPEND_BY_LANE
+#endif
+
+#if defined(TARVENNA_LANES_APPEND_BY_LANE)
 TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t, const LaneList& list,
                                        std::uint32_t* out)
 {
     Append(lanes, list, out);
 }
 #else
+// A vector of words at a time: kKeptWords[bits] lists the lanes of `bits`
+// first. As with the bytes below, the stores may reach past the appended
+// lanes. (Highway's own CompressStore took longer than the lane copies.)
 alignas(64) constexpr std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kKeptWords = [] {
     std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kept{};
     for (std::size_t bits = 0; bits < kept.size(); ++bits)
@@ -222,7 +227,7 @@ TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t
 }
 #endif
 
-#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES)
+#if defined(TARVENNA_LANES_APPEND_BY_LANE)
 TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t, const LaneList& list,
                                        std::uint8_t* out)
 {
@@ -521,5 +526,6 @@ const Kernels& TargetKernels()
 }
 
 #undef TARVENNA_LANES_INLINE
+#undef TARVENNA_LANES_APPEND_BY_LANE
 
 #endif
