@@ -182,39 +182,35 @@ struct LaneList {
     }
 };
 
-template <typename T>
-TARVENNA_LANES_INLINE void Append(const T* lanes, const LaneList& list, T* out)
-{
-    for (std::size_t i = 0; i < list.count; ++i) out[i] = lanes[list.lane[i]];
-}
-
 // Survivors are appended lane by lane where the target has no byte shuffles,
 // and in WebAssembly, where V8's table lookups took longer than the copies
 // (seed 163 under Node: 31 s with them, 22 s without).
 #if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES) || (defined(HWY_TARGET) && HWY_TARGET == HWY_WASM)
-#define TARVENNA_LANES_APPEND_BY_LANE
-#endif
-
-#if defined(TARVENNA_LANES_APPEND_BY_LANE)
-TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t, const LaneList& list,
-                                       std::uint32_t* out)
+template <typename T>
+TARVENNA_LANES_INLINE void AppendSurvivors(const T* lanes, std::uint64_t, const LaneList& list, T* out)
 {
-    Append(lanes, list, out);
+    for (std::size_t i = 0; i < list.count; ++i) out[i] = lanes[list.lane[i]];
 }
 #else
-// A vector of words at a time: kKeptWords[bits] lists the lanes of `bits`
-// first. As with the bytes below, the stores may reach past the appended
-// lanes. (Highway's own CompressStore took longer than the lane copies.)
-alignas(64) constexpr std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kKeptWords = [] {
-    std::array<std::array<std::int32_t, kWordLanes>, std::size_t{1} << kWordLanes> kept{};
+// Elsewhere a vector at a time: KeptLanes<Index, n>()[bits] lists the lanes
+// of `bits` (of n) first. The stores may reach past the appended lanes: the
+// queues have room. (Highway's own CompressStore took longer for the words
+// than lane copies.)
+template <typename Index, std::size_t kCount>
+constexpr std::array<std::array<Index, kCount>, std::size_t{1} << kCount> KeptLanes()
+{
+    std::array<std::array<Index, kCount>, std::size_t{1} << kCount> kept{};
     for (std::size_t bits = 0; bits < kept.size(); ++bits)
-        for (std::size_t lane = 0, at = 0; lane < kWordLanes; ++lane)
-            if ((bits >> lane) & 1u) kept[bits][at++] = static_cast<std::int32_t>(lane);
+        for (std::size_t lane = 0, at = 0; lane < kCount; ++lane)
+            if ((bits >> lane) & 1u) kept[bits][at++] = static_cast<Index>(lane);
     return kept;
-}();
+}
+alignas(64) constexpr auto kKeptWords = KeptLanes<std::int32_t, kWordLanes>();
+alignas(8) constexpr auto kKeptBytes = KeptLanes<std::uint8_t, 8>();
 
-TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t alive, const LaneList&,
-                                       std::uint32_t* out)
+// Words a vector at a time.
+TARVENNA_LANES_INLINE void AppendSurvivors(const std::uint32_t* lanes, std::uint64_t alive, const LaneList&,
+                                           std::uint32_t* out)
 {
     const D32 d32;
     for (std::size_t lane = 0; lane < kLanes; lane += kWordLanes) {
@@ -225,32 +221,15 @@ TARVENNA_LANES_INLINE void AppendWords(const std::uint32_t* lanes, std::uint64_t
         out += std::popcount(bits);
     }
 }
-#endif
 
-#if defined(TARVENNA_LANES_APPEND_BY_LANE)
-TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t, const LaneList& list,
-                                       std::uint8_t* out)
-{
-    Append(lanes, list, out);
-}
-#else
-// Eight lanes at a time: kKept[bits] lists the lanes of `bits` first. The
-// stores may reach past the appended lanes: the queues have room.
-alignas(8) constexpr std::array<std::array<std::uint8_t, 8>, 256> kKept = [] {
-    std::array<std::array<std::uint8_t, 8>, 256> kept{};
-    for (std::size_t bits = 0; bits < 256; ++bits)
-        for (std::size_t lane = 0, at = 0; lane < 8; ++lane)
-            if ((bits >> lane) & 1u) kept[bits][at++] = static_cast<std::uint8_t>(lane);
-    return kept;
-}();
-
-TARVENNA_LANES_INLINE void AppendBytes(const std::uint8_t* lanes, std::uint64_t alive, const LaneList&,
-                                       std::uint8_t* out)
+// Bytes eight lanes at a time.
+TARVENNA_LANES_INLINE void AppendSurvivors(const std::uint8_t* lanes, std::uint64_t alive, const LaneList&,
+                                           std::uint8_t* out)
 {
     const hn::CappedTag<std::uint8_t, 8> d8;
     for (std::size_t lane = 0; lane < kLanes; lane += 8) {
         const auto bits = static_cast<std::uint8_t>(alive >> lane);
-        hn::StoreU(hn::TableLookupBytes(hn::LoadU(d8, lanes + lane), hn::LoadU(d8, kKept[bits].data())), d8, out);
+        hn::StoreU(hn::TableLookupBytes(hn::LoadU(d8, lanes + lane), hn::LoadU(d8, kKeptBytes[bits].data())), d8, out);
         out += std::popcount(bits);
     }
 }
@@ -334,13 +313,13 @@ void RunSegment(const StagedPass&, const Segment& segment, const LaneQueue& in, 
         }
     } else {
         for (std::size_t g = 0; g < Width; ++g) {
-            AppendBytes(trackers[g].data(), alive, list, out.tracker[g].data() + at);
-            AppendBytes(needed[g].data(), alive, list, out.needs[g].data() + at);
+            AppendSurvivors(trackers[g].data(), alive, list, out.tracker[g].data() + at);
+            AppendSurvivors(needed[g].data(), alive, list, out.needs[g].data() + at);
         }
     }
-    AppendWords(restart ? in.dealStart.data() + from : states.data(), alive, list, out.state.data() + at);
-    AppendWords(in.dealStart.data() + from, alive, list, out.dealStart.data() + at);
-    AppendWords(in.deal.data() + from, alive, list, out.deal.data() + at);
+    AppendSurvivors(restart ? in.dealStart.data() + from : states.data(), alive, list, out.state.data() + at);
+    AppendSurvivors(in.dealStart.data() + from, alive, list, out.dealStart.data() + at);
+    AppendSurvivors(in.deal.data() + from, alive, list, out.deal.data() + at);
     out.count = at + list.count;
 }
 
@@ -526,6 +505,5 @@ const Kernels& TargetKernels()
 }
 
 #undef TARVENNA_LANES_INLINE
-#undef TARVENNA_LANES_APPEND_BY_LANE
 
 #endif
