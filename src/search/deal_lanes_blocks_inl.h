@@ -169,6 +169,10 @@ TARVENNA_LANES_INLINE std::uint64_t BlockBits(hn::Mask<D8> mask)
     return bits;
 }
 
+// Survivors are appended lane by lane where the target has no byte shuffles,
+// and in WebAssembly, where V8's table lookups took longer than the copies
+// (seed 163 under Node: 31 s with them, 22 s without).
+#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES) || (defined(HWY_TARGET) && HWY_TARGET == HWY_WASM)
 // The lanes of `alive`, in order.
 struct LaneList {
     std::array<std::uint8_t, kLanes> lane;
@@ -182,16 +186,18 @@ struct LaneList {
     }
 };
 
-// Survivors are appended lane by lane where the target has no byte shuffles,
-// and in WebAssembly, where V8's table lookups took longer than the copies
-// (seed 163 under Node: 31 s with them, 22 s without).
-#if defined(TARVENNA_LANES_WITHOUT_BYTE_SHUFFLES) || (defined(HWY_TARGET) && HWY_TARGET == HWY_WASM)
 template <typename T>
 TARVENNA_LANES_INLINE void AppendSurvivors(const T* lanes, std::uint64_t, const LaneList& list, T* out)
 {
     for (std::size_t i = 0; i < list.count; ++i) out[i] = lanes[list.lane[i]];
 }
 #else
+// The vector appends need only how many lanes live.
+struct LaneList {
+    std::size_t count;
+    explicit LaneList(std::uint64_t alive) : count(static_cast<std::size_t>(std::popcount(alive))) {}
+};
+
 // Elsewhere a vector at a time: KeptLanes<Index, n>()[bits] lists the lanes
 // of `bits` (of n) first. The stores may reach past the appended lanes: the
 // queues have room. (Highway's own CompressStore took longer for the words
